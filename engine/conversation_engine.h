@@ -1,0 +1,57 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "conversation_host.h"
+#include "knowledge_base.h"
+#include "random_generator.h"
+
+namespace wobbet {
+
+inline constexpr std::string_view kMisalignmentMessage = "Storage error: Space misalignment.";
+inline constexpr std::string_view kOutOfMemoryMessage = "Storage error: Out of memory.";
+
+// The knowledge base, the conversation memory and the mood, with the turns that use them.
+// The program owns one; it reaches the window and the character only through its host.
+class ConversationEngine {
+public:
+    static constexpr std::int16_t kInitialMood = 1;
+    static constexpr std::int16_t kHighestMood = 2;
+
+    ConversationEngine(ConversationHost& host, RandomGenerator& random)
+        : host_(host), random_(random) {}
+
+    // Handler of Say: answers the input box, learning from it when unsure.
+    void OnSay();
+    // Handler of Teach...: stores the pair the Teach dialog collects.
+    void OnTeach();
+
+    // Returns the winning record and sets *learn when the winner explains too little of the
+    // phrase. The phrase is normalised and wordCount is at least 1.
+    std::int32_t SelectResponse(const std::string& phrase, std::int32_t wordCount, bool* learn);
+
+    // Adds a record: the reply keyed on the previous reply's words, with the phrase before it as
+    // context when Context is ticked.
+    void Learn(std::string reply);
+
+    KnowledgeBase& Knowledge() { return knowledge_; }
+    const KnowledgeBase& Knowledge() const { return knowledge_; }
+    ConversationMemory& Memory() { return memory_; }
+    const ConversationMemory& Memory() const { return memory_; }
+    std::int16_t Mood() const { return mood_; }
+
+private:
+    // A draw scaled into [0, 1) by the single-precision constant nearest to 1/32767.
+    double DrawFraction();
+    void AppendWords(const std::string& normalised);
+    void MoveMood(bool learned);
+
+    ConversationHost& host_;
+    RandomGenerator& random_;
+    KnowledgeBase knowledge_;
+    ConversationMemory memory_;
+    std::int16_t mood_ = kInitialMood;
+};
+
+}  // namespace wobbet
