@@ -1,5 +1,6 @@
 // Drives any sequence of turns through the engine and checks after each one that the knowledge
-// base stays one the knowledge file can hold and that every Say got exactly one answer.
+// base stays one the knowledge file can hold and that every Say got exactly one answer; at the
+// end, everything learned must come back whole from the knowledge file's bytes.
 //
 // The input is read as lines: "S<text>" says the text; "T<phrase><TAB><reply>" teaches the pair;
 // "X" cancels a Teach; "C1" and "C0" tick and clear Context, "C" toggles it; "R<n>,<n>,..." queues
@@ -13,6 +14,7 @@
 
 #include "engine/conversation_engine.h"
 #include "engine/normalization.h"
+#include "storage/knowledge_format.h"
 #include "tests/fuzz/fuzz_check.h"
 #include "tests/support/recording_host.h"
 
@@ -107,6 +109,27 @@ public:
         CheckKnowledge();
         CheckMemory();
         host_.calls.clear();
+    }
+
+    // Saves the tables as the knowledge file's bytes and loads them after the built-in records.
+    void CheckSavedAndReloaded() const {
+        const KnowledgeBase& knowledge = engine_.Knowledge();
+        std::string bytes;
+        Require(wobbet::WriteKnowledge(knowledge, &bytes) == wobbet::WriteOutcome::kComplete,
+                "learned records are written whole");
+        KnowledgeBase reloaded;
+        reloaded.LoadSeedTables();
+        Require(wobbet::ReadKnowledge(bytes, reloaded) == wobbet::ReadOutcome::kComplete,
+                "the written file reads back without a stop");
+        Require(reloaded.ResponseCount() == knowledge.ResponseCount() &&
+                    reloaded.KeywordCount() == knowledge.KeywordCount(),
+                "the reloaded tables have the same sizes");
+        for (std::size_t i = 0; i < knowledge.ResponseCount(); ++i) {
+            Require(reloaded.Response(i) == knowledge.Response(i), "every reply comes back");
+        }
+        for (std::size_t i = 0; i < knowledge.KeywordCount(); ++i) {
+            Require(reloaded.Keyword(i) == knowledge.Keyword(i), "every keyword comes back");
+        }
     }
 
 private:
@@ -212,5 +235,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
         start = end + 1;
     }
+    conversation.CheckSavedAndReloaded();
     return 0;
 }
