@@ -1,0 +1,71 @@
+#pragma once
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace wobbet::testing {
+
+// Each test gets its own directory holding the knowledge file, removed afterwards.
+class ScratchDirectoryTest : public ::testing::Test {
+protected:
+    std::filesystem::path directory;
+    std::string knowledgePath;
+
+    void SetUp() override {
+        std::string pattern = (std::filesystem::temp_directory_path() / "wobbet-XXXXXX").string();
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+        directory = pattern;
+        knowledgePath = (directory / "Wobbet.dat").string();
+    }
+
+    void TearDown() override {
+        std::error_code ignored;
+        std::filesystem::remove_all(directory, ignored);
+    }
+
+    static std::string ReadBytes(const std::filesystem::path& name) {
+        std::ifstream in(name, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    }
+
+    static void WriteBytes(const std::filesystem::path& name, std::string_view bytes) {
+        std::ofstream(name, std::ios::binary | std::ios::trunc)
+            .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    }
+
+    // Everything in the directory but the knowledge file: leftovers of a save.
+    std::vector<std::string> OtherFiles() const {
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(directory)) {
+            if (entry.path().filename() != "Wobbet.dat") {
+                names.push_back(entry.path().filename().string());
+            }
+        }
+        return names;
+    }
+
+    // A knowledge file of generated records, about 50 bytes each, with and without a context
+    // section.
+    static std::string GeneratedKnowledge(std::size_t records) {
+        std::string file;
+        file.reserve(records * 56);
+        for (std::size_t i = 0; i < records; ++i) {
+            const std::string number = std::to_string(i);
+            file += "Reply number " + number + " about things.\r\nWORD" + number + "\r\nTHING\r\n";
+            if (i % 10 == 0) {
+                file += "!\r\nCONTEXT" + number + "\r\n";
+            }
+            file += "\r\n";
+        }
+        return file;
+    }
+};
+
+}  // namespace wobbet::testing
