@@ -27,8 +27,9 @@ public:
     // Replaces *bytes by the whole content of the file. May throw std::bad_alloc.
     virtual ReadResult ReadAll(const std::string& path, std::string* bytes) = 0;
     // Creates a new file for writing, readable by its owner only or, when a regular file exists
-    // at `permissionsFrom`, with that file's permissions. Fails rather than open anything that
-    // already exists at the path, a link included.
+    // at `permissionsFrom`, with that file's permissions, and its owner and group where the
+    // system allows. Fails rather than open anything that already exists at the path, a link
+    // included.
     virtual std::optional<Handle> CreateNew(const std::string& path,
                                             const std::string& permissionsFrom) = 0;
     // Writes all the bytes.

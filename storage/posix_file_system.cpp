@@ -36,11 +36,18 @@ public:
             return std::nullopt;
         }
         struct stat previous {};
-        if (stat(permissionsFrom.c_str(), &previous) == 0 && S_ISREG(previous.st_mode) &&
-            fchmod(fd, previous.st_mode & 0777) != 0) {
-            close(fd);
-            unlink(path.c_str());
-            return std::nullopt;
+        if (stat(permissionsFrom.c_str(), &previous) == 0 && S_ISREG(previous.st_mode)) {
+            // The replacement goes to the same owner and group, so that whoever could read the
+            // file still can after root or another member of its group saved it. Only root may
+            // give a file away, so failing that keeps at least the group where allowed.
+            if (fchown(fd, previous.st_uid, previous.st_gid) != 0) {
+                static_cast<void>(fchown(fd, static_cast<uid_t>(-1), previous.st_gid));
+            }
+            if (fchmod(fd, previous.st_mode & 0777) != 0) {
+                close(fd);
+                unlink(path.c_str());
+                return std::nullopt;
+            }
         }
         return fd;
     }
