@@ -9,7 +9,7 @@
 #include <thread>
 
 #include "tests/e2e/measured_console.h"
-#include "tests/e2e/scratch_directory.h"
+#include "tests/support/scratch_directory.h"
 
 namespace wobbet::testing {
 namespace {

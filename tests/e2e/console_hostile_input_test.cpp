@@ -8,7 +8,7 @@
 #include <cstdio>
 
 #include "tests/e2e/measured_console.h"
-#include "tests/e2e/scratch_directory.h"
+#include "tests/support/scratch_directory.h"
 
 namespace wobbet::testing {
 namespace {
