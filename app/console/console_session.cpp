@@ -28,6 +28,8 @@ void ConsoleSession::Run() {
         Prompt(host_.ContextEnabled() ? "[context on] > " : "[context off] > ");
         const std::optional<std::string> line = reader_.NextLine();
         if (!line) {
+            // Ctrl+D or Ctrl+C leave the cursor after the prompt; the shell's starts afresh.
+            Prompt("\n");
             return;
         }
         if (line->starts_with("//")) {
