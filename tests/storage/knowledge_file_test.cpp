@@ -14,7 +14,9 @@
 #include "tests/support/knowledge_dump.h"
 #include "tests/support/recording_host.h"
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -259,7 +261,24 @@ TEST_F(KnowledgeFileTest, SaveStepsRunInOrder) {
                                         DiskStep::kFlush, DiskStep::kClose, DiskStep::kReplace));
 }
 
-#ifndef _WIN32
+#ifdef _WIN32
+
+TEST_F(KnowledgeFileTest, FileLockedByAnotherProgramIsReportedAndLeftUntouched) {
+    WriteBytes(path, kExampleFile);
+    const HANDLE lock = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+    KnowledgeFile file(path);
+
+    file.LoadKnowledge(knowledge, host);
+    file.SaveKnowledge(knowledge, host);
+    CloseHandle(lock);
+
+    EXPECT_THAT(host.calls, ElementsAre("ShowMessage " + kLoadFailed));
+    EXPECT_EQ(ReadBytes(path), kExampleFile);
+}
+
+#else
 
 // Root reads and writes whatever the permission bits say, so a check about them runs in a child
 // process as the unprivileged user "nobody" when the tests run as root. Returns what the check
