@@ -101,19 +101,6 @@ TEST_F(KnowledgeFileTest, MissingFileLoadsSilentlyAndIsCreatedEmptyAtShutdown) {
     EXPECT_EQ(ReadBytes(path), "");
 }
 
-TEST_F(KnowledgeFileTest, ExampleFileLoadsAndIsWrittenBackUnchanged) {
-    WriteBytes(path, kExampleFile);
-    KnowledgeFile file(path);
-
-    file.LoadKnowledge(knowledge, host);
-    EXPECT_THAT(ResponsesFrom(knowledge, kSeedResponseCount),
-                ElementsAre("Fine, thanks", "Nice weather today."));
-    file.SaveKnowledge(knowledge, host);
-
-    EXPECT_THAT(host.calls, IsEmpty());
-    EXPECT_EQ(ReadBytes(path), kExampleFile);
-}
-
 TEST_F(KnowledgeFileTest, RecordsLearnedInARunAreThereAtTheNextStart) {
     WriteBytes(path, "Old\nOLD\n\n");
     KnowledgeFile first(path);
@@ -250,16 +237,6 @@ INSTANTIATE_TEST_SUITE_P(EachStep, FailingSaveStepTest,
                          ::testing::Values(DiskStep::kCreateNew, DiskStep::kWrite, DiskStep::kFlush,
                                            DiskStep::kClose, DiskStep::kReplace),
                          [](const auto& step) { return DiskStepName(step.param); });
-
-TEST_F(KnowledgeFileTest, SaveStepsRunInOrder) {
-    FaultyFileSystem disk;
-    KnowledgeFile file(path, disk);
-
-    file.SaveKnowledge(knowledge, host);
-
-    EXPECT_THAT(disk.steps, ElementsAre(DiskStep::kRemove, DiskStep::kCreateNew, DiskStep::kWrite,
-                                        DiskStep::kFlush, DiskStep::kClose, DiskStep::kReplace));
-}
 
 #ifdef _WIN32
 
@@ -403,20 +380,6 @@ TEST_F(KnowledgeFileTest, ReplacedFileKeepsItsPermissions) {
     file.SaveKnowledge(knowledge, host);
 
     EXPECT_EQ(Permissions(path), 0640u);
-    EXPECT_EQ(ReadBytes(path), "Learned this run\r\nX\r\n\r\n");
-}
-
-TEST_F(KnowledgeFileTest, LinkPlantedAtTheTemporaryNameIsNotFollowed) {
-    const std::string victim = (directory / "victim").string();
-    WriteBytes(victim, "precious");
-    KnowledgeFile file(path);
-    fs::create_symlink(victim, file.TemporaryPath());
-    Learn("Learned this run", {"X"});
-
-    file.SaveKnowledge(knowledge, host);
-
-    EXPECT_THAT(host.calls, IsEmpty());
-    EXPECT_EQ(ReadBytes(victim), "precious");
     EXPECT_EQ(ReadBytes(path), "Learned this run\r\nX\r\n\r\n");
 }
 
