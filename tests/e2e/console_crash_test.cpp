@@ -15,7 +15,7 @@ namespace wobbet::testing {
 namespace {
 
 constexpr std::size_t kRecords = 200'000;  // about 10 MB
-constexpr int kKills = 150;
+constexpr int kKills = 100;
 constexpr std::string_view kTeach = "/teach\nrobust phrase\nrobust reply\n";
 constexpr std::string_view kTaughtRecord = "Robust reply\r\nROBUST\r\nPHRASE\r\n\r\n";
 
