@@ -135,7 +135,7 @@ AgentResult DesktopAgentServer::Show(bool fast) {
 }
 
 AgentResult DesktopAgentServer::Speak(const std::string& text) {
-    if (window_ == nullptr) {
+    if (window_ == nullptr || voice_ == nullptr) {
         return kAgentFailed;
     }
     Enqueue({Request::Kind::kSpeak, nullptr, text, false});
@@ -157,7 +157,7 @@ AgentResult DesktopAgentServer::GetVisible(bool* visible) {
 }
 
 AgentResult DesktopAgentServer::StopAll(std::int32_t types) {
-    if (window_ == nullptr) {
+    if (window_ == nullptr || voice_ == nullptr) {
         return kAgentFailed;
     }
     const auto stops = [types](const Request& request) {
