@@ -1,0 +1,96 @@
+#include "app/console/console_session.h"
+
+namespace wobbet {
+namespace {
+
+constexpr std::string_view kGreeting =
+    "Wobbet is listening: type a phrase and press Enter. /help lists the commands.";
+
+constexpr std::string_view kHelp =
+    "Type a phrase and press Enter to say it. Commands:\n"
+    "  /teach        teach a reply: you are asked for the phrase, then for the reply\n"
+    "  /context on   take the previous exchange into account (on at start)\n"
+    "  /context off  answer each phrase on its own\n"
+    "  /help         show this help\n"
+    "  /quit         keep what was learned and leave (so do Ctrl+D and Ctrl+C)\n"
+    "A line starting with // is said without its first /.";
+
+}  // namespace
+
+void ConsoleSession::Run() {
+    if (interactive_) {
+        WriteLine(out_, kGreeting);
+    }
+    for (;;) {
+        const std::optional<std::string> line =
+            ReadLine(host_.ContextEnabled() ? "[context on] > " : "[context off] > ");
+        if (!line) {
+            return;
+        }
+        if (line->starts_with("//")) {
+            Say(line->substr(1));
+        } else if (line->starts_with("/")) {
+            if (!RunCommand(*line)) {
+                return;
+            }
+        } else {
+            Say(*line);
+        }
+    }
+}
+
+bool ConsoleSession::RunCommand(const std::string& line) {
+    if (line == "/teach") {
+        return Teach();
+    }
+    if (line == "/quit") {
+        return false;
+    }
+    if (line == "/context on" || line == "/context off") {
+        host_.SetContextEnabled(line == "/context on");
+    } else if (line == "/help") {
+        if (interactive_) {
+            WriteLine(out_, kHelp);
+        }
+    } else {
+        WriteLine(out_, "!Unknown command: " + line);
+    }
+    return true;
+}
+
+void ConsoleSession::Say(std::string text) {
+    host_.TypeInput(std::move(text));
+    engine_.OnSay();
+}
+
+bool ConsoleSession::Teach() {
+    // The dialog's two boxes are the next two lines; input that ends first cancels it.
+    std::optional<std::string> phrase = ReadLine("If you say this: ");
+    std::optional<std::string> reply = phrase ? ReadLine("I should say this: ") : std::nullopt;
+    if (reply) {
+        host_.FillTeachDialog({TeachDialogResult::kOk, std::move(*phrase), std::move(*reply)});
+    } else {
+        host_.FillTeachDialog({});
+    }
+    engine_.OnTeach();
+    return reply.has_value();
+}
+
+std::optional<std::string> ConsoleSession::ReadLine(std::string_view prompt) {
+    Prompt(prompt);
+    std::optional<std::string> line = reader_.NextLine();
+    if (!line) {
+        // Ctrl+D or Ctrl+C leave the cursor after the prompt; the shell's starts afresh.
+        Prompt("\n");
+    }
+    return line;
+}
+
+void ConsoleSession::Prompt(std::string_view text) {
+    if (interactive_) {
+        out_ << text;
+        out_.flush();
+    }
+}
+
+}  // namespace wobbet
