@@ -9,6 +9,7 @@
 #include "minimized_icon.h"
 #include "resource_ids.h"
 #include "single_instance.h"
+#include "storage/program_dir.h"
 #include "system_menu.h"
 #include "teach_dlg.h"
 
@@ -22,7 +23,8 @@ const UINT UWM_ARE_YOU_ME = RegisterWindowMessageA(kAreYouMeMessageName);
 
 CBotDlg::CBotDlg(win32::Dialog* parent)
     : Dialog(IDD_WOBBET_DIALOG, parent),
-      m_icon(LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINFRAME))) {}
+      m_icon(LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINFRAME))),
+      knowledgeFile_(DefaultKnowledgePath()) {}
 
 const win32::HandlerTable<CBotDlg>& CBotDlg::Handlers() {
     using Table = win32::HandlerTable<CBotDlg>;
@@ -71,6 +73,13 @@ BOOL CBotDlg::OnInitDialog() {
     // Every later draw follows from this seed, the character's placement first.
     random_.Seed(static_cast<std::uint32_t>(std::time(nullptr)));
     engine_.Knowledge().LoadSeedTables();
+    agent_.StartAgent();
+    if (agent_.AgentStatus() != AgentLink::kReady) {
+        ShowReply(std::string("Microsoft Agent was not found.  You can download it at ") +
+                  kAgentDownloadAddress + ".");
+    }
+    // Its messages therefore come after the character has been asked to appear and greet.
+    knowledgeFile_.LoadKnowledge(engine_.Knowledge(), *this);
 
     m_contextCheck.SetCheck(BST_CHECKED);
     return TRUE;
@@ -108,13 +117,18 @@ HCURSOR CBotDlg::OnQueryDragIcon() {
 void CBotDlg::OnDestroy() {
     // The framework's own handling; the controls still exist meanwhile.
     Default();
+    // Writes nothing when loading failed, so a file that was not read whole stays as it was.
+    knowledgeFile_.SaveKnowledge(engine_.Knowledge(), *this);
+    agent_.StopAgent();
 }
 
 void CBotDlg::OnSay() {
     engine_.OnSay();
 }
 
-void CBotDlg::OnCharacters() {}
+void CBotDlg::OnCharacters() {
+    agent_.OnCharacters();
+}
 
 void CBotDlg::OnTeach() {
     engine_.OnTeach();
@@ -149,9 +163,13 @@ void CBotDlg::ShowReply(const std::string& text) {
     m_replyBox.SetText(text);
 }
 
-void CBotDlg::PlayAnimation(const std::string&) {}
+void CBotDlg::PlayAnimation(const std::string& name) {
+    agent_.PlayAnimation(name);
+}
 
-void CBotDlg::PrepareCharacter() {}
+void CBotDlg::PrepareCharacter() {
+    agent_.PrepareCharacter();
+}
 
 void CBotDlg::ShowMessage(const std::string& text) {
     win32::ApplicationMessageBox(Handle(), text, MB_OK | MB_ICONEXCLAMATION);

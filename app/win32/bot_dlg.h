@@ -2,16 +2,23 @@
 
 #include <string>
 
+#include "agent/agent_link.h"
+#include "agent/com/com_agent_server.h"
 #include "engine/conversation_engine.h"
 #include "engine/conversation_host.h"
 #include "engine/random_generator.h"
 #include "framework/dialog.h"
 #include "framework/handler_table.h"
+#include "storage/knowledge_file.h"
 
 namespace wobbet {
 
+// The address that ends the text shown when the character server is missing.
+inline constexpr char kAgentDownloadAddress[] = "https://sourceforge.net/projects/doubleagent/";
+
 // The main window, run as a modal dialog for the whole life of the program. It owns the
-// conversation and only routes: the buttons go to the engine, and it supplies the engine's
+// conversation, the knowledge file and the character link, and only routes between them: the
+// buttons go to the engine, the character requests to the link, and it supplies the engine's
 // window operations.
 class CBotDlg final : public win32::Dialog, public ConversationHost {
 public:
@@ -52,6 +59,9 @@ private:
 
     CrtRandom random_;
     ConversationEngine engine_{*this, random_};
+    KnowledgeFile knowledgeFile_;
+    com::ComAgentServer agentServer_;
+    AgentLink agent_{agentServer_, random_};
 };
 
 }  // namespace wobbet
