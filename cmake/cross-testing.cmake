@@ -26,19 +26,24 @@ if(NOT DEFINED WOBBET_PROGRAM_UNDER_TEST)
 endif()
 
 # From here on this is the test build.
-# Every test program runs in a Wine prefix of this build tree, made when the tests are built
-# (it takes seconds, more than test discovery may).
-set(WOBBET_WINE_PREFIX ${CMAKE_BINARY_DIR}/wine-prefix)
-set(WOBBET_WINE_RUN ${CMAKE_BINARY_DIR}/wine-run)
-file(WRITE ${WOBBET_WINE_RUN}
-    "#!/bin/sh\nexec '${CMAKE_CURRENT_LIST_DIR}/wine-run' '${WOBBET_WINE_PREFIX}' \"$@\"\n")
-file(CHMOD ${WOBBET_WINE_RUN} FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ
-    GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
-set(CMAKE_CROSSCOMPILING_EMULATOR ${WOBBET_WINE_RUN})
-add_custom_command(OUTPUT ${WOBBET_WINE_PREFIX}/.wobbet-ready
-    COMMAND ${WOBBET_WINE_RUN} --prepare
-    COMMENT "Preparing the Wine prefix for the tests")
-add_custom_target(wine_prefix ALL DEPENDS ${WOBBET_WINE_PREFIX}/.wobbet-ready)
+
+# Writes `runner`, a script that runs a Windows program under Wine in `prefix`, and a target
+# that makes the prefix while the tests are built (it takes seconds, more than test discovery
+# may).
+function(wobbet_add_wine_runner target runner prefix)
+    file(WRITE ${runner}
+        "#!/bin/sh\nexec '${PROJECT_SOURCE_DIR}/cmake/wine-run' '${prefix}' \"$@\"\n")
+    file(CHMOD ${runner} FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ
+        GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+    add_custom_command(OUTPUT ${prefix}/.wobbet-ready
+        COMMAND ${runner} --prepare
+        COMMENT "Preparing the Wine prefix ${prefix}")
+    add_custom_target(${target} ALL DEPENDS ${prefix}/.wobbet-ready)
+endfunction()
+
+# Every unit test program runs under Wine.
+wobbet_add_wine_runner(wine_prefix ${CMAKE_BINARY_DIR}/wine-run ${CMAKE_BINARY_DIR}/wine-prefix)
+set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_BINARY_DIR}/wine-run)
 
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
