@@ -29,10 +29,10 @@ endif()
 
 # Writes `runner`, a script that runs a Windows program under Wine in `prefix`, and a target
 # that makes the prefix while the tests are built (it takes seconds, more than test discovery
-# may).
+# may). Further arguments go to cmake/wine-run before the prefix.
 function(wobbet_add_wine_runner target runner prefix)
     file(WRITE ${runner}
-        "#!/bin/sh\nexec '${PROJECT_SOURCE_DIR}/cmake/wine-run' '${prefix}' \"$@\"\n")
+        "#!/bin/sh\nexec '${PROJECT_SOURCE_DIR}/cmake/wine-run' ${ARGN} '${prefix}' \"$@\"\n")
     file(CHMOD ${runner} FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ
         GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
     add_custom_command(OUTPUT ${prefix}/.wobbet-ready
@@ -41,8 +41,9 @@ function(wobbet_add_wine_runner target runner prefix)
     add_custom_target(${target} ALL DEPENDS ${prefix}/.wobbet-ready)
 endfunction()
 
-# Every unit test program runs under Wine.
-wobbet_add_wine_runner(wine_prefix ${CMAKE_BINARY_DIR}/wine-run ${CMAKE_BINARY_DIR}/wine-prefix)
+# Every unit test program runs under Wine, and needs no display for the windows it opens.
+wobbet_add_wine_runner(wine_prefix ${CMAKE_BINARY_DIR}/wine-run ${CMAKE_BINARY_DIR}/wine-prefix
+    --headless)
 set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_BINARY_DIR}/wine-run)
 
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)

@@ -10,6 +10,9 @@ expect_probe "without a character server the reply box says where to get one" \
     "$NOT_FOUND_TEXT" text "$MAIN_TITLE" "$REPLY_BOX"
 expect_probe "Context is ticked at start" 1 check "$MAIN_TITLE" "$CONTEXT"
 expect_probe "the focus starts in the input box" "$INPUT_BOX" focus "$MAIN_TITLE"
+expect_contains "the manifest brings in version 6 of the common controls" \
+    "\\winsxs\\x86_microsoft.windows.common-controls_6595b64144ccf1df_6.0" \
+    "$(probe module "$MAIN_TITLE" comctl32.dll | tr -d '\r' | tr 'A-Z' 'a-z')"
 read -r _ _ width height < <(probe rect "$MAIN_TITLE" | tr -d '\r')
 expect_probe "the window opens in the middle of the 800x600 desktop" \
     "$((400 - width / 2)) $((300 - height / 2)) $width $height" rect "$MAIN_TITLE"

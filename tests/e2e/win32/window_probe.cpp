@@ -5,7 +5,10 @@
 #include <fcntl.h>
 #include <io.h>
 #include <windows.h>
+// After windows.h, which it needs.
+#include <psapi.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -76,6 +79,34 @@ bool WaitFor(const char* title, bool present, DWORD timeoutMilliseconds) {
     return true;
 }
 
+// The full path of a library loaded by the process that owns the window; empty when none.
+std::string LoadedModulePath(HWND window, const char* moduleName) {
+    DWORD processId = 0;
+    GetWindowThreadProcessId(window, &processId);
+    const HANDLE process =
+        OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId);
+    if (process == nullptr) {
+        return {};
+    }
+    std::string path;
+    HMODULE modules[512];
+    DWORD needed = 0;
+    if (EnumProcessModules(process, modules, sizeof modules, &needed)) {
+        const DWORD count = std::min<DWORD>(needed / sizeof(HMODULE), 512);
+        for (DWORD i = 0; i < count && path.empty(); ++i) {
+            char name[MAX_PATH] = {};
+            GetModuleBaseNameA(process, modules[i], name, sizeof name);
+            if (lstrcmpiA(name, moduleName) == 0) {
+                char fullPath[MAX_PATH] = {};
+                GetModuleFileNameExA(process, modules[i], fullPath, sizeof fullPath);
+                path = fullPath;
+            }
+        }
+    }
+    CloseHandle(process);
+    return path;
+}
+
 BOOL CALLBACK PrintChild(HWND child, LPARAM) {
     char className[64] = {};
     GetClassNameA(child, className, sizeof className);
@@ -93,7 +124,8 @@ int Usage() {
         "       window_probe set-text TITLE ID TEXT\n"
         "       window_probe focus TITLE\n"
         "       window_probe syscommand TITLE COMMAND\n"
-        "       window_probe ask TITLE MESSAGE-NAME WPARAM LPARAM\n",
+        "       window_probe ask TITLE MESSAGE-NAME WPARAM LPARAM\n"
+        "       window_probe module TITLE LIBRARY\n",
         stderr);
     return 2;
 }
@@ -118,7 +150,8 @@ int main(int argc, char** argv) {
         return 0;
     }
 
-    const HWND target = Target(title, command == "syscommand" || command == "ask" ? nullptr : id);
+    const bool idIsControl = command != "syscommand" && command != "ask" && command != "module";
+    const HWND target = Target(title, idIsControl ? id : nullptr);
     if (target == nullptr) {
         std::fprintf(stderr, "window_probe: no window \"%s\"%s%s\n", title, id ? " control " : "",
                      id ? id : "");
@@ -161,6 +194,8 @@ int main(int argc, char** argv) {
         PostMessageA(target, WM_CLOSE, 0, 0);
     } else if (command == "syscommand" && id != nullptr) {
         PostMessageA(target, WM_SYSCOMMAND, std::strtoul(id, nullptr, 0), 0);
+    } else if (command == "module" && id != nullptr) {
+        Print(LoadedModulePath(target, id) + "\n");
     } else if (command == "ask" && argc == 6) {
         const UINT message = RegisterWindowMessageA(argv[3]);
         DWORD_PTR answer = 0;
