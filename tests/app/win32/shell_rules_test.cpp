@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "framework/application.h"
 #include "framework/handler_table.h"
 #include "minimized_icon.h"

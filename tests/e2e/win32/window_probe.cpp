@@ -120,8 +120,7 @@ int Usage() {
     std::fputs(
         "usage: window_probe wait|wait-gone TITLE [MILLISECONDS]\n"
         "       window_probe count|iconic|close|foreground-is|controls TITLE\n"
-        "       window_probe text|check|click|center|rect TITLE [ID]\n"
-        "       window_probe set-text TITLE ID TEXT\n"
+        "       window_probe text|check|center|rect TITLE [ID]\n"
         "       window_probe focus TITLE\n"
         "       window_probe syscommand TITLE COMMAND\n"
         "       window_probe ask TITLE MESSAGE-NAME WPARAM LPARAM\n"
@@ -159,14 +158,8 @@ int main(int argc, char** argv) {
     }
     if (command == "text") {
         Print(TextOf(target));
-    } else if (command == "set-text" && argc == 5) {
-        SendMessageTimeoutA(target, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argv[4]),
-                            SMTO_ABORTIFHUNG, kSendTimeoutMilliseconds, nullptr);
     } else if (command == "check") {
         Print(std::to_string(SendMessageA(target, BM_GETCHECK, 0, 0)) + "\n");
-    } else if (command == "click") {
-        // Posted: a click that opens a modal dialog would not return until it closed.
-        PostMessageA(target, BM_CLICK, 0, 0);
     } else if (command == "center" || command == "rect") {
         RECT rect{};
         GetWindowRect(target, &rect);
