@@ -60,6 +60,19 @@ expect_ok "OK closes the About box" probe wait-gone "About Wobbet"
 expect_probe "the About box leaves the main window as it was" "They never forget." \
     text "$MAIN_TITLE" "$REPLY_BOX"
 
+# The real system menu, from the keyboard: its last item is ours.
+click_on "$MAIN_TITLE" "$INPUT_BOX"
+xdotool key alt+space
+sleep 0.5
+read -r x y width height < <(probe rect "$MAIN_TITLE" | tr -d '\r')
+import -window root "$work/screen.png"
+/usr/bin/convert "$work/screen.png" -crop "${width}x$((height + 120))+${x}+${y}" +repage \
+    "$SCREENSHOT_DIR/system-menu.png"
+xdotool key Up Return
+expect_ok "the system menu's last item opens the About box" probe wait "About Wobbet"
+xdotool key Escape
+expect_ok "which Esc closes" probe wait-gone "About Wobbet"
+
 click_on "$MAIN_TITLE" "$INPUT_BOX"
 xdotool key Escape
 expect_wobbet_exits "Esc in the main window ends the program"
