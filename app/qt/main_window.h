@@ -1,0 +1,86 @@
+#pragma once
+
+#include <QDialog>
+#include <cstdint>
+#include <string>
+
+#include "engine/conversation_engine.h"
+#include "engine/conversation_host.h"
+#include "engine/random_generator.h"
+
+class QCheckBox;
+class QContextMenuEvent;
+class QPlainTextEdit;
+class QPushButton;
+
+namespace wobbet {
+
+class InputBox;
+
+// The program's one window: the reply box, the input box, Characters..., Teach..., Context and
+// Say. It routes the buttons to the conversation and gives the conversation its controls; it
+// decides nothing about what is said or learned.
+class MainWindow : public QDialog, public ConversationHost {
+    Q_OBJECT
+
+public:
+    explicit MainWindow(RandomGenerator& random);
+
+    // Everything that happens before the window is first shown, in this order: seed the draws,
+    // restore the built-in records, tick Context and put the focus in the input box.
+    void Initialize(std::uint32_t seed);
+
+    // Centres the window on the screen it opens on and shows it.
+    void ShowCentred();
+
+    ConversationEngine& Engine() { return engine_; }
+    InputBox* Input() const { return inputBox_; }
+    QPlainTextEdit* ReplyBox() const { return replyBox_; }
+    QPushButton* SayButton() const { return sayButton_; }
+    QPushButton* CharactersButton() const { return charactersButton_; }
+    QPushButton* TeachButton() const { return teachButton_; }
+    QCheckBox* ContextCheck() const { return contextCheck_; }
+
+    std::string ReadInput() override;
+    void ClearInput() override;
+    bool ContextEnabled() override;
+    void SetContextEnabled(bool enabled) override;
+    void Display(const std::string& text) override;
+    void ShowReply(const std::string& text) override;
+    void PlayAnimation(const std::string& name) override;
+    void PrepareCharacter() override;
+    void ShowMessage(const std::string& text) override;
+    TeachDialogResult RunTeachDialog() override;
+
+public slots:
+    // A later start of the program asked for this window: restore it and bring it forward.
+    void BringToFront();
+    void ShowAbout();
+
+signals:
+    // The window has closed and the knowledge file has been written.
+    void Closed();
+
+public:
+    // Closing hides the window, then saves what was learned.
+    void done(int result) override;
+
+protected:
+    void contextMenuEvent(QContextMenuEvent* event) override;
+
+private:
+    void ShowTextBoxMenu(QPlainTextEdit* box, const QPoint& position);
+    void Shutdown();
+
+    RandomGenerator& random_;
+    ConversationEngine engine_;
+    InputBox* inputBox_;
+    QPushButton* sayButton_;
+    QPushButton* charactersButton_;
+    QPushButton* teachButton_;
+    QCheckBox* contextCheck_;
+    QPlainTextEdit* replyBox_;
+    bool shutDown_ = false;
+};
+
+}  // namespace wobbet

@@ -1,0 +1,279 @@
+#include "app/qt/main_window.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextLayout>
+
+#include "app/qt/about_dialog.h"
+#include "app/qt/dialog_units.h"
+#include "app/qt/input_box.h"
+#include "app/qt/teach_dialog.h"
+#include "tests/app/qt/modal_dialogs.h"
+#include "tests/support/scripted_random.h"
+
+namespace wobbet::testing {
+namespace {
+
+constexpr int kSeedGroups = 7;
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    ScriptedRandom random;
+    MainWindow window{random};
+
+    void SetUp() override {
+        window.Initialize(0);
+        window.ShowCentred();
+        window.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    }
+
+    QString Reply() const { return window.ReplyBox()->toPlainText(); }
+
+    // Scripts one turn: a tie value per keyword group, then the learn draw.
+    void ScriptTurn(int groups, int learnDraw) {
+        random.PushRepeated(0, static_cast<std::size_t>(groups));
+        random.Push(learnDraw);
+    }
+
+    void TypeAndPressEnter(const QString& text) {
+        QTest::keyClicks(window.Input(), text);
+        QTest::keyClick(window.Input(), Qt::Key_Return);
+    }
+
+    // Opens the window's own context menu, or a text box's, and chooses its last item.
+    void ChooseLastMenuItem(QWidget* target, QString* chosen) {
+        QTimer::singleShot(0, [chosen] {
+            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            ASSERT_NE(menu, nullptr);
+            QAction* last = menu->actions().constLast();
+            *chosen = last->text();
+            menu->setActiveAction(last);
+            QTest::keyClick(menu, Qt::Key_Return);
+        });
+        QWidget* receiver = target;
+        if (auto* box = qobject_cast<QPlainTextEdit*>(target)) {
+            receiver = box->viewport();
+        }
+        QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(2, 2),
+                                receiver->mapToGlobal(QPoint(2, 2)));
+        QApplication::sendEvent(receiver, &event);
+    }
+};
+
+TEST_F(MainWindowTest, OpensWithContextTickedAndTheFocusInTheInputBox) {
+    EXPECT_EQ(window.windowTitle(), "QUIB Wobbet");
+    EXPECT_TRUE(window.ContextCheck()->isChecked());
+    EXPECT_EQ(QApplication::focusWidget(), window.Input());
+    EXPECT_TRUE(Reply().isEmpty());
+    EXPECT_EQ(window.Engine().Knowledge().ResponseCount(), 7u);
+}
+
+TEST_F(MainWindowTest, EnterInTheInputBoxSaysAndEmptiesIt) {
+    ScriptTurn(kSeedGroups, RandomGenerator::kMax);
+    TypeAndPressEnter("hello");
+    EXPECT_EQ(Reply(), "Hello.");
+    EXPECT_TRUE(window.Input()->toPlainText().isEmpty());
+    EXPECT_EQ(QApplication::focusWidget(), window.Input());
+    EXPECT_EQ(random.Remaining(), 0u);
+}
+
+TEST_F(MainWindowTest, CtrlEnterBreaksTheLineAndTheTurnGetsItUnchanged) {
+    QTest::keyClicks(window.Input(), "good");
+    QTest::keyClick(window.Input(), Qt::Key_Return, Qt::ControlModifier);
+    QTest::keyClicks(window.Input(), "weather");
+    EXPECT_EQ(window.ReadInput(), "good\nweather");
+    EXPECT_TRUE(Reply().isEmpty());
+
+    // The break joins the words: no record knows GOODWEATHER, so the turn learns.
+    ScriptTurn(kSeedGroups, 0);
+    QTest::keyClick(window.Input(), Qt::Key_Return);
+    EXPECT_EQ(window.Engine().Knowledge().ResponseCount(), 8u);
+    EXPECT_TRUE(window.Input()->toPlainText().isEmpty());
+}
+
+TEST_F(MainWindowTest, LongInputWrapsInsideTheBox) {
+    QTest::keyClicks(window.Input(), QString("word ").repeated(40));
+    EXPECT_EQ(window.Input()->blockCount(), 1);
+    EXPECT_GT(window.Input()->document()->firstBlock().layout()->lineCount(), 1);
+}
+
+TEST_F(MainWindowTest, EnterPressesSayFromTheCheckboxAndTheReplyBox) {
+    for (QWidget* control :
+         {static_cast<QWidget*>(window.ContextCheck()), static_cast<QWidget*>(window.ReplyBox())}) {
+        window.ReplyBox()->clear();
+        control->setFocus();
+        QTest::keyClick(control, Qt::Key_Return);
+        EXPECT_EQ(Reply(), "Type something in the text box.  Then click the 'Say' button.")
+            << control->metaObject()->className();
+    }
+}
+
+TEST_F(MainWindowTest, EnterOnAFocusedButtonPressesThatButton) {
+    ModalDialogs dialogs;
+    dialogs.Expect<TeachDialog>([](TeachDialog* teach) { teach->reject(); });
+    window.TeachButton()->setFocus();
+    QTest::keyClick(window.TeachButton(), Qt::Key_Return);
+    EXPECT_EQ(dialogs.Pending(), 0u);
+    EXPECT_TRUE(Reply().isEmpty());
+
+    // Back in the input box, Enter is Say's again.
+    window.Input()->setFocus();
+    QTest::keyClick(window.Input(), Qt::Key_Return);
+    EXPECT_EQ(Reply(), "Type something in the text box.  Then click the 'Say' button.");
+}
+
+TEST_F(MainWindowTest, TabVisitsTheControlsInWindowOrder) {
+    const std::vector<QWidget*> order = {window.SayButton(),   window.CharactersButton(),
+                                         window.TeachButton(), window.ContextCheck(),
+                                         window.ReplyBox(),    window.Input()};
+    for (QWidget* expected : order) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        EXPECT_EQ(QApplication::focusWidget(), expected) << expected->metaObject()->className();
+    }
+}
+
+TEST_F(MainWindowTest, TeachThroughTheDialogStoresThePairAndClearsContext) {
+    ModalDialogs dialogs;
+    dialogs.Expect<TeachDialog>([](TeachDialog* teach) {
+        EXPECT_EQ(teach->windowTitle(), "Teach");
+        EXPECT_EQ(QApplication::focusWidget(), teach->PhraseBox());
+        QTest::keyClicks(teach->PhraseBox(), "what colour is the sky");
+        QTest::keyClick(teach->PhraseBox(), Qt::Key_Tab);
+        QTest::keyClicks(teach->ReplyBox(), "blue, mostly.");
+        QTest::keyClick(teach->ReplyBox(), Qt::Key_Return);
+    });
+    QTest::mouseClick(window.TeachButton(), Qt::LeftButton);
+    ASSERT_EQ(dialogs.Pending(), 0u);
+    EXPECT_FALSE(window.ContextCheck()->isChecked());
+    EXPECT_TRUE(Reply().isEmpty());
+
+    // WHAT, COLOUR and SKY all hit the taught record: it wins and the turn is sure of itself.
+    ScriptTurn(kSeedGroups + 1, RandomGenerator::kMax);
+    TypeAndPressEnter("What colour is the sky?");
+    EXPECT_EQ(Reply(), "Blue, mostly.");
+}
+
+TEST_F(MainWindowTest, CancellingTeachChangesNothing) {
+    ModalDialogs dialogs;
+    dialogs.Expect<TeachDialog>([](TeachDialog* teach) {
+        QTest::keyClicks(teach->PhraseBox(), "sky");
+        QTest::keyClick(teach->PhraseBox(), Qt::Key_Escape);
+    });
+    QTest::mouseClick(window.TeachButton(), Qt::LeftButton);
+    ASSERT_EQ(dialogs.Pending(), 0u);
+    EXPECT_TRUE(window.ContextCheck()->isChecked());
+    EXPECT_EQ(window.Engine().Knowledge().ResponseCount(), 7u);
+    EXPECT_TRUE(Reply().isEmpty());
+}
+
+TEST_F(MainWindowTest, TeachWithAnEmptyReplyAsksForOne) {
+    ModalDialogs dialogs;
+    dialogs.Expect<TeachDialog>([](TeachDialog* teach) {
+        QTest::keyClicks(teach->PhraseBox(), "sky");
+        QTest::keyClick(teach->PhraseBox(), Qt::Key_Return);
+    });
+    QTest::mouseClick(window.TeachButton(), Qt::LeftButton);
+    ASSERT_EQ(dialogs.Pending(), 0u);
+    EXPECT_EQ(Reply(), "Type something for my response.");
+    EXPECT_TRUE(window.ContextCheck()->isChecked());
+}
+
+void ExpectAboutBox(AboutDialog* about) {
+    EXPECT_EQ(about->windowTitle(), "About Wobbet");
+    QStringList texts;
+    for (const QLabel* label : about->findChildren<QLabel*>()) {
+        if (!label->text().isEmpty()) {
+            texts << label->text();
+        }
+    }
+    EXPECT_EQ(texts, QStringList({"QUIB Wobbet Version 2.2", "Zentalo Software",
+                                  "Includes Microsoft Agent technology"}));
+}
+
+TEST_F(MainWindowTest, F1OpensAboutAndEscClosesIt) {
+    window.Input()->setPlainText("half typed");
+    ModalDialogs dialogs;
+    dialogs.Expect<AboutDialog>([](AboutDialog* about) {
+        ExpectAboutBox(about);
+        QTest::keyClick(about, Qt::Key_Escape);
+    });
+    QTest::keyClick(window.Input(), Qt::Key_F1);
+    EXPECT_EQ(dialogs.Pending(), 0u);
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_EQ(window.Input()->toPlainText(), "half typed");
+}
+
+TEST_F(MainWindowTest, TheWindowsContextMenuOpensAbout) {
+    ModalDialogs dialogs;
+    dialogs.Expect<AboutDialog>([](AboutDialog* about) {
+        ExpectAboutBox(about);
+        QTest::mouseClick(about->OkButton(), Qt::LeftButton);
+    });
+    QString chosen;
+    ChooseLastMenuItem(&window, &chosen);
+    EXPECT_EQ(chosen, "&About Wobbet...");
+    EXPECT_EQ(dialogs.Pending(), 0u);
+}
+
+TEST_F(MainWindowTest, TheTextBoxesMenusEndWithAbout) {
+    for (QWidget* box :
+         {static_cast<QWidget*>(window.Input()), static_cast<QWidget*>(window.ReplyBox())}) {
+        ModalDialogs dialogs;
+        dialogs.Expect<AboutDialog>([](AboutDialog* about) { about->accept(); });
+        QString chosen;
+        ChooseLastMenuItem(box, &chosen);
+        EXPECT_EQ(chosen, "&About Wobbet...");
+        EXPECT_EQ(dialogs.Pending(), 0u);
+    }
+}
+
+TEST_F(MainWindowTest, MessagesAreWarningBoxesTitledWithTheProgramName) {
+    ModalDialogs dialogs;
+    dialogs.Expect<QMessageBox>([](QMessageBox* box) {
+        EXPECT_EQ(box->windowTitle(), QFileInfo(QApplication::applicationFilePath()).baseName());
+        EXPECT_EQ(box->windowTitle(), "qt_app_tests");
+        EXPECT_EQ(box->icon(), QMessageBox::Warning);
+        EXPECT_EQ(box->text(), "Storage error: Space misalignment.");
+        EXPECT_EQ(box->buttons().size(), 1);
+        QTest::keyClick(box, Qt::Key_Return);
+    });
+    window.ShowMessage("Storage error: Space misalignment.");
+    EXPECT_EQ(dialogs.Pending(), 0u);
+}
+
+TEST_F(MainWindowTest, BringToFrontRestoresAMinimisedWindow) {
+    window.showMinimized();
+    ASSERT_TRUE(window.isMinimized());
+    window.BringToFront();
+    EXPECT_FALSE(window.isMinimized());
+    EXPECT_TRUE(window.isVisible());
+}
+
+TEST_F(MainWindowTest, EscClosesTheWindow) {
+    QSignalSpy closed(&window, &MainWindow::Closed);
+    QTest::keyClick(window.Input(), Qt::Key_Escape);
+    EXPECT_EQ(closed.count(), 1);
+    EXPECT_FALSE(window.isVisible());
+}
+
+TEST_F(MainWindowTest, TheCloseBoxClosesTheWindowOnce) {
+    QSignalSpy closed(&window, &MainWindow::Closed);
+    window.close();
+    window.close();
+    EXPECT_EQ(closed.count(), 1);
+}
+
+}  // namespace
+}  // namespace wobbet::testing
