@@ -6,6 +6,8 @@
 #include "app/qt/program_icon.h"
 #include "app/qt/single_instance.h"
 #include "engine/random_generator.h"
+#include "storage/knowledge_file.h"
+#include "storage/program_dir.h"
 
 namespace {
 
@@ -29,7 +31,8 @@ int main(int argc, char* argv[]) {
     }
 
     wobbet::CrtRandom random;
-    wobbet::MainWindow window(random);
+    wobbet::KnowledgeFile knowledgeFile(wobbet::DefaultKnowledgePath());
+    wobbet::MainWindow window(random, knowledgeFile);
     QObject::connect(&instance, &wobbet::SingleInstance::ActivationRequested, &window,
                      &wobbet::MainWindow::BringToFront);
     QObject::connect(&window, &wobbet::MainWindow::Closed, &application, &QApplication::quit);

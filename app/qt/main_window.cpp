@@ -19,10 +19,11 @@
 
 namespace wobbet {
 
-MainWindow::MainWindow(RandomGenerator& random)
+MainWindow::MainWindow(RandomGenerator& random, KnowledgeFile& knowledgeFile)
     : QDialog(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                            Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
       random_(random),
+      knowledgeFile_(knowledgeFile),
       engine_(*this, random),
       inputBox_(new InputBox(this)),
       sayButton_(new QPushButton(tr("Say"), this)),
@@ -79,6 +80,7 @@ MainWindow::MainWindow(RandomGenerator& random)
 void MainWindow::Initialize(std::uint32_t seed) {
     random_.Seed(seed);
     engine_.Knowledge().LoadSeedTables();
+    knowledgeFile_.LoadKnowledge(engine_.Knowledge(), *this);
     contextCheck_->setChecked(true);
     inputBox_->setFocus();
 }
@@ -174,6 +176,7 @@ void MainWindow::Shutdown() {
         return;
     }
     shutDown_ = true;
+    knowledgeFile_.SaveKnowledge(engine_.Knowledge(), *this);
     emit Closed();
 }
 

@@ -7,6 +7,7 @@
 #include "engine/conversation_engine.h"
 #include "engine/conversation_host.h"
 #include "engine/random_generator.h"
+#include "storage/knowledge_file.h"
 
 class QCheckBox;
 class QContextMenuEvent;
@@ -24,10 +25,11 @@ class MainWindow : public QDialog, public ConversationHost {
     Q_OBJECT
 
 public:
-    explicit MainWindow(RandomGenerator& random);
+    MainWindow(RandomGenerator& random, KnowledgeFile& knowledgeFile);
 
     // Everything that happens before the window is first shown, in this order: seed the draws,
-    // restore the built-in records, tick Context and put the focus in the input box.
+    // restore the built-in records, read the knowledge file, tick Context and put the focus in
+    // the input box. A damaged knowledge file is reported here, before the window appears.
     void Initialize(std::uint32_t seed);
 
     // Centres the window on the screen it opens on and shows it.
@@ -73,6 +75,7 @@ private:
     void Shutdown();
 
     RandomGenerator& random_;
+    KnowledgeFile& knowledgeFile_;
     ConversationEngine engine_;
     InputBox* inputBox_;
     QPushButton* sayButton_;

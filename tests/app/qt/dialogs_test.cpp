@@ -13,7 +13,7 @@
 #include "app/qt/main_window.h"
 #include "app/qt/teach_dialog.h"
 #include "tests/app/qt/modal_dialogs.h"
-#include "tests/support/scripted_random.h"
+#include "tests/app/qt/window_under_test.h"
 
 namespace wobbet::testing {
 namespace {
@@ -89,11 +89,9 @@ TEST(TeachDialogTest, OpensEmptyWithTheFocusInThePhraseBoxAndTabsInOrder) {
 }
 
 TEST(TeachDialogTest, OpensCentredOnTheMainWindow) {
-    ScriptedRandom random;
-    MainWindow window(random);
-    window.Initialize(0);
-    window.ShowCentred();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    WindowUnderTest test;
+    test.Open();
+    MainWindow& window = test.window;
     ModalDialogs dialogs;
     dialogs.Expect<TeachDialog>([&window](TeachDialog* teach) {
         const QPoint offset = teach->geometry().center() - window.geometry().center();
@@ -157,8 +155,8 @@ void ExpectTidyLayout(const QWidget& window) {
 
 TEST(DialogLayoutTest, WindowsAreSizedFromTheirFontAndTidy) {
     const DialogBaseUnits units = DialogBaseUnits::Of(QApplication::font());
-    ScriptedRandom random;
-    MainWindow window(random);
+    WindowUnderTest test;
+    const MainWindow& window = test.window;
     EXPECT_EQ(window.size(), units.ToPixels(243, 86));
     ExpectTidyLayout(window);
     // The reply box above the input box, the buttons in a column to their right.

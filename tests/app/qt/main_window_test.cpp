@@ -20,24 +20,16 @@
 #include "app/qt/input_box.h"
 #include "app/qt/teach_dialog.h"
 #include "tests/app/qt/modal_dialogs.h"
-#include "tests/support/scripted_random.h"
+#include "tests/app/qt/window_under_test.h"
 
 namespace wobbet::testing {
 namespace {
 
 constexpr int kSeedGroups = 7;
 
-class MainWindowTest : public ::testing::Test {
+class MainWindowTest : public ::testing::Test, protected WindowUnderTest {
 protected:
-    ScriptedRandom random;
-    MainWindow window{random};
-
-    void SetUp() override {
-        window.Initialize(0);
-        window.ShowCentred();
-        window.activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
-    }
+    void SetUp() override { Open(); }
 
     QString Reply() const { return window.ReplyBox()->toPlainText(); }
 
@@ -261,18 +253,75 @@ TEST_F(MainWindowTest, BringToFrontRestoresAMinimisedWindow) {
     EXPECT_TRUE(window.isVisible());
 }
 
-TEST_F(MainWindowTest, EscClosesTheWindow) {
+TEST_F(MainWindowTest, EscClosesTheWindowAndSavesWhatWasLearned) {
+    ModalDialogs dialogs;
+    dialogs.Expect<TeachDialog>([](TeachDialog* teach) {
+        QTest::keyClicks(teach->PhraseBox(), "sky");
+        QTest::keyClicks(teach->ReplyBox(), "blue");
+        QTest::keyClick(teach->ReplyBox(), Qt::Key_Return);
+    });
+    QTest::mouseClick(window.TeachButton(), Qt::LeftButton);
+    ASSERT_TRUE(ReadKnowledge().isEmpty());
+
     QSignalSpy closed(&window, &MainWindow::Closed);
     QTest::keyClick(window.Input(), Qt::Key_Escape);
     EXPECT_EQ(closed.count(), 1);
     EXPECT_FALSE(window.isVisible());
+    EXPECT_EQ(ReadKnowledge(), "Blue\r\nSKY\r\n\r\n");
 }
 
-TEST_F(MainWindowTest, TheCloseBoxClosesTheWindowOnce) {
+TEST_F(MainWindowTest, TheCloseBoxClosesAndSavesOnce) {
     QSignalSpy closed(&window, &MainWindow::Closed);
     window.close();
+    ASSERT_TRUE(QFile::exists(KnowledgePath()));
+    ASSERT_TRUE(QFile::remove(KnowledgePath()));
     window.close();
     EXPECT_EQ(closed.count(), 1);
+    EXPECT_FALSE(QFile::exists(KnowledgePath()));
+}
+
+class KnowledgeAtStartTest : public ::testing::Test, protected WindowUnderTest {};
+
+TEST_F(KnowledgeAtStartTest, RecordsFromTheFileAnswer) {
+    WriteKnowledge("Blue, mostly.\r\nSKY\r\n\r\n");
+    Open();
+    ASSERT_EQ(window.Engine().Knowledge().ResponseCount(), 8u);
+    random.PushRepeated(0, kSeedGroups + 1);
+    random.Push(RandomGenerator::kMax);
+    QTest::keyClicks(window.Input(), "sky");
+    QTest::keyClick(window.Input(), Qt::Key_Return);
+    EXPECT_EQ(window.ReplyBox()->toPlainText(), "Blue, mostly.");
+}
+
+TEST_F(KnowledgeAtStartTest, ADamagedFileIsReportedBeforeTheWindowOpensAndLeftUntouched) {
+    const QByteArray damaged = "Blue, mostly.\r\nSKY\r\n\r\n\r\nNever read\r\n\r\n";
+    WriteKnowledge(damaged);
+    ModalDialogs dialogs;
+    dialogs.Expect<QMessageBox>([this](QMessageBox* box) {
+        EXPECT_FALSE(window.isVisible());
+        EXPECT_EQ(box->windowTitle(), "qt_app_tests");
+        EXPECT_EQ(box->icon(), QMessageBox::Warning);
+        EXPECT_EQ(box->text(),
+                  "Storage error: Space misalignment. Records added in this session cannot be "
+                  "saved.");
+        box->accept();
+    });
+    Open();
+    ASSERT_EQ(dialogs.Pending(), 0u);
+    EXPECT_TRUE(window.ContextCheck()->isChecked());
+    // The record before the damage still answers.
+    EXPECT_EQ(window.Engine().Knowledge().ResponseCount(), 8u);
+
+    // Learn something, then close: the file must stay as it was.
+    window.SetContextEnabled(false);
+    random.PushRepeated(0, kSeedGroups + 1);
+    random.Push(0);
+    QTest::keyClicks(window.Input(), "nice weather");
+    QTest::keyClick(window.Input(), Qt::Key_Return);
+    ASSERT_EQ(window.Engine().Knowledge().ResponseCount(), 9u);
+    QTest::keyClick(window.Input(), Qt::Key_Escape);
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_EQ(ReadKnowledge(), damaged);
 }
 
 }  // namespace

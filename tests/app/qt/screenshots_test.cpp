@@ -11,7 +11,7 @@
 #include "app/qt/main_window.h"
 #include "app/qt/teach_dialog.h"
 #include "tests/app/qt/modal_dialogs.h"
-#include "tests/support/scripted_random.h"
+#include "tests/app/qt/window_under_test.h"
 
 namespace wobbet::testing {
 namespace {
@@ -24,11 +24,10 @@ void Save(QWidget* window, const QString& name) {
 }
 
 TEST(Screenshots, MainWindowTeachAndAbout) {
-    ScriptedRandom random;
-    MainWindow window(random);
-    window.Initialize(0);
-    window.ShowCentred();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    WindowUnderTest test;
+    test.Open();
+    MainWindow& window = test.window;
+    ScriptedRandom& random = test.random;
     random.PushRepeated(0, 7);
     random.Push(RandomGenerator::kMax);
     QTest::keyClicks(window.Input(), "hello");

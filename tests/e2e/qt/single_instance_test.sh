@@ -3,7 +3,7 @@
 # - three copies started at once give exactly one window, and the other two exit with status 0;
 # - a fourth start while it runs exits with status 0 and leaves the knowledge file alone;
 # - a copy that was killed does not stop the next start;
-# - Esc closes the window and the program exits with status 0.
+# - Esc closes the window, the program exits with status 0 and has written its knowledge file.
 # Every process started here is ended on the way out, whatever happens.
 set -uo pipefail
 program=$1
@@ -125,4 +125,7 @@ wait_for 15 bash -c "! kill -0 $after_kill 2>/dev/null" || fail "Esc did not clo
 wait "$after_kill"
 status=$?
 [ "$status" -eq 0 ] || fail "the program exited with status $status after Esc"
-echo "one window, later starts exit 0, a killed copy does not block, Esc exits"
+[ "$(stat -c '%Y %s' "$knowledge")" != "$knowledge_before" ] ||
+    fail "closing did not write the knowledge file"
+grep -q 'Fine, thanks' "$knowledge" || fail "the written knowledge file lost its record"
+echo "one window, later starts exit 0, a killed copy does not block, Esc saves and exits"
