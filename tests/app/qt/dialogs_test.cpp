@@ -118,19 +118,6 @@ TEST(DialogUnitsTest, AClassicEightPointFontGivesTheFamiliarSizes) {
     EXPECT_EQ(classic.ToPixels(186, 65, 50, 14), QRect(279, 106, 75, 23));
 }
 
-TEST(DialogUnitsTest, TheBaseUnitsFollowTheFont) {
-    QFont small = QApplication::font();
-    small.setPixelSize(10);
-    QFont large = small;
-    large.setPixelSize(20);
-    const DialogBaseUnits smallUnits = DialogBaseUnits::Of(small);
-    const DialogBaseUnits largeUnits = DialogBaseUnits::Of(large);
-    EXPECT_GT(smallUnits.width, 0);
-    EXPECT_GT(largeUnits.width, smallUnits.width);
-    EXPECT_GT(largeUnits.height, smallUnits.height);
-    EXPECT_EQ(smallUnits.height, QFontMetrics(small).height());
-}
-
 // Every control lies inside its window and none covers another, whatever the font measures.
 // Each edge is rounded on its own, so controls that touch may share one pixel.
 void ExpectTidyLayout(const QWidget& window) {
