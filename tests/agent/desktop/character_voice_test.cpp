@@ -115,12 +115,6 @@ TEST_F(CharacterVoiceTest, ASoundDeviceThatFailsIsDroppedAndSpeechGoesOn) {
     EXPECT_LE(SamplesHeard(), 2000u);
 }
 
-TEST_F(CharacterVoiceTest, KeepsSettingsWithinTheirRanges) {
-    auto voice = MakeVoice(nullptr);
-    voice->SetSettings({"en-gb", 9000, -3});
-    EXPECT_EQ(voice->Settings(), (VoiceSettings{"en-gb", VoiceSettings::kFastest, 0}));
-}
-
 TEST(EstimatedSpeech, GivesEachWordItsTurnAtTheChosenRate) {
     const desktop::RenderedSpeech speech = desktop::EstimateSpeech(" hi  there ", {"en", 120, 50});
     ASSERT_EQ(speech.words.size(), 2u);
