@@ -2,6 +2,8 @@
 #include <QStandardPaths>
 #include <ctime>
 
+#include "agent/agent_link.h"
+#include "agent/desktop/desktop_agent_server.h"
 #include "app/qt/main_window.h"
 #include "app/qt/program_icon.h"
 #include "app/qt/single_instance.h"
@@ -32,7 +34,9 @@ int main(int argc, char* argv[]) {
 
     wobbet::CrtRandom random;
     wobbet::KnowledgeFile knowledgeFile(wobbet::DefaultKnowledgePath());
-    wobbet::MainWindow window(random, knowledgeFile);
+    wobbet::desktop::DesktopAgentServer characterServer;
+    wobbet::AgentLink character(characterServer, random);
+    wobbet::MainWindow window(random, knowledgeFile, character);
     QObject::connect(&instance, &wobbet::SingleInstance::ActivationRequested, &window,
                      &wobbet::MainWindow::BringToFront);
     QObject::connect(&window, &wobbet::MainWindow::Closed, &application, &QApplication::quit);

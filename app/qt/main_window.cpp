@@ -19,11 +19,12 @@
 
 namespace wobbet {
 
-MainWindow::MainWindow(RandomGenerator& random, KnowledgeFile& knowledgeFile)
+MainWindow::MainWindow(RandomGenerator& random, KnowledgeFile& knowledgeFile, AgentLink& character)
     : QDialog(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                            Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
       random_(random),
       knowledgeFile_(knowledgeFile),
+      character_(character),
       engine_(*this, random),
       inputBox_(new InputBox(this)),
       sayButton_(new QPushButton(tr("Say"), this)),
@@ -65,6 +66,7 @@ MainWindow::MainWindow(RandomGenerator& random, KnowledgeFile& knowledgeFile)
 
     connect(sayButton_, &QPushButton::clicked, this, [this] { engine_.OnSay(); });
     connect(teachButton_, &QPushButton::clicked, this, [this] { engine_.OnTeach(); });
+    connect(charactersButton_, &QPushButton::clicked, this, [this] { character_.OnCharacters(); });
 
     // Window managers have no place for our own item in the window menu, so About lives in the
     // window's context menu and on F1.
@@ -80,6 +82,10 @@ MainWindow::MainWindow(RandomGenerator& random, KnowledgeFile& knowledgeFile)
 void MainWindow::Initialize(std::uint32_t seed) {
     random_.Seed(seed);
     engine_.Knowledge().LoadSeedTables();
+    character_.StartAgent();
+    if (character_.AgentStatus() != AgentLink::kReady) {
+        ShowReply(kCharacterNotFound);
+    }
     knowledgeFile_.LoadKnowledge(engine_.Knowledge(), *this);
     contextCheck_->setChecked(true);
     inputBox_->setFocus();
@@ -113,16 +119,20 @@ void MainWindow::SetContextEnabled(bool enabled) {
 }
 
 void MainWindow::Display(const std::string& text) {
-    ShowReply(text);
+    character_.Display(text, *this);
 }
 
 void MainWindow::ShowReply(const std::string& text) {
     replyBox_->setPlainText(FromEngineText(text));
 }
 
-void MainWindow::PlayAnimation(const std::string&) {}
+void MainWindow::PlayAnimation(const std::string& name) {
+    character_.PlayAnimation(name);
+}
 
-void MainWindow::PrepareCharacter() {}
+void MainWindow::PrepareCharacter() {
+    character_.PrepareCharacter();
+}
 
 void MainWindow::ShowMessage(const std::string& text) {
     ShowWarningBox(this, FromEngineText(text));
@@ -177,6 +187,7 @@ void MainWindow::Shutdown() {
     }
     shutDown_ = true;
     knowledgeFile_.SaveKnowledge(engine_.Knowledge(), *this);
+    character_.StopAgent();
     emit Closed();
 }
 

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "agent/agent_link.h"
 #include "engine/conversation_engine.h"
 #include "engine/conversation_host.h"
 #include "engine/random_generator.h"
@@ -19,17 +20,24 @@ namespace wobbet {
 class InputBox;
 
 // The program's one window: the reply box, the input box, Characters..., Teach..., Context and
-// Say. It routes the buttons to the conversation and gives the conversation its controls; it
-// decides nothing about what is said or learned.
+// Say. It routes the buttons to the conversation and the character, gives the conversation its
+// controls and passes the character's requests on; it decides nothing about what is said or
+// learned.
 class MainWindow : public QDialog, public ConversationHost {
     Q_OBJECT
 
 public:
-    MainWindow(RandomGenerator& random, KnowledgeFile& knowledgeFile);
+    // Shown in the reply box when the character could not be started.
+    static constexpr char kCharacterNotFound[] =
+        "The Wobbet character was not found.  You can install its voice with the package "
+        "espeak-ng.";
+
+    MainWindow(RandomGenerator& random, KnowledgeFile& knowledgeFile, AgentLink& character);
 
     // Everything that happens before the window is first shown, in this order: seed the draws,
-    // restore the built-in records, read the knowledge file, tick Context and put the focus in
-    // the input box. A damaged knowledge file is reported here, before the window appears.
+    // restore the built-in records, start the character (or say that it was not found), read the
+    // knowledge file, tick Context and put the focus in the input box. A damaged knowledge file
+    // is reported here, once the character is on its way and before the window appears.
     void Initialize(std::uint32_t seed);
 
     // Centres the window on the screen it opens on and shows it.
@@ -76,6 +84,7 @@ private:
 
     RandomGenerator& random_;
     KnowledgeFile& knowledgeFile_;
+    AgentLink& character_;
     ConversationEngine engine_;
     InputBox* inputBox_;
     QPushButton* sayButton_;

@@ -1,5 +1,6 @@
 #include "app/qt/main_window.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -24,24 +25,13 @@
 namespace wobbet::testing {
 namespace {
 
-constexpr int kSeedGroups = 7;
+using ::testing::Contains;
+using ::testing::ElementsAre;
+using ::testing::Not;
 
 class MainWindowTest : public ::testing::Test, protected WindowUnderTest {
 protected:
     void SetUp() override { Open(); }
-
-    QString Reply() const { return window.ReplyBox()->toPlainText(); }
-
-    // Scripts one turn: a tie value per keyword group, then the learn draw.
-    void ScriptTurn(int groups, int learnDraw) {
-        random.PushRepeated(0, static_cast<std::size_t>(groups));
-        random.Push(learnDraw);
-    }
-
-    void TypeAndPressEnter(const QString& text) {
-        QTest::keyClicks(window.Input(), text);
-        QTest::keyClick(window.Input(), Qt::Key_Return);
-    }
 
     // Opens the window's own context menu, or a text box's, and chooses its last item.
     void ChooseLastMenuItem(QWidget* target, QString* chosen) {
@@ -78,6 +68,20 @@ TEST_F(MainWindowTest, EnterInTheInputBoxSaysAndEmptiesIt) {
     EXPECT_TRUE(window.Input()->toPlainText().isEmpty());
     EXPECT_EQ(QApplication::focusWidget(), window.Input());
     EXPECT_EQ(random.Remaining(), 0u);
+}
+
+TEST_F(MainWindowTest, RepliesAreSpokenAndTheMoodIsShown) {
+    server.calls.clear();
+    ScriptTurn(kSeedGroups, RandomGenerator::kMax);
+    TypeAndPressEnter("hello");
+    EXPECT_THAT(server.calls,
+                ElementsAre("GetVisible", "StopAll 4", "Speak Hello.", "Play Pleased"));
+}
+
+TEST_F(MainWindowTest, CharactersOpensTheCharactersOwnWindow) {
+    server.calls.clear();
+    QTest::mouseClick(window.CharactersButton(), Qt::LeftButton);
+    EXPECT_THAT(server.calls, ElementsAre("ShowDefaultCharacterProperties 0 0 1"));
 }
 
 TEST_F(MainWindowTest, CtrlEnterBreaksTheLineAndTheTurnGetsItUnchanged) {
@@ -255,6 +259,20 @@ TEST_F(MainWindowTest, EscClosesTheWindowAndSavesWhatWasLearned) {
     EXPECT_EQ(ReadKnowledge(), "Blue\r\nSKY\r\n\r\n");
 }
 
+TEST_F(MainWindowTest, ClosingSavesBeforeTheCharacterStops) {
+    disk.failing = DiskStep::kReplace;
+    ModalDialogs dialogs;
+    dialogs.Expect<QMessageBox>([this](QMessageBox* box) {
+        EXPECT_EQ(box->text(), "Storage error: Save failed.");
+        EXPECT_THAT(server.calls, Not(Contains("ReleaseServer")));
+        box->accept();
+    });
+    window.close();
+    ASSERT_EQ(dialogs.Pending(), 0u);
+    EXPECT_THAT(server.calls, Contains("ReleaseServer"));
+    EXPECT_FALSE(QFile::exists(KnowledgePath()));
+}
+
 TEST_F(MainWindowTest, TheCloseBoxClosesAndSavesOnce) {
     QSignalSpy closed(&window, &MainWindow::Closed);
     window.close();
@@ -265,25 +283,45 @@ TEST_F(MainWindowTest, TheCloseBoxClosesAndSavesOnce) {
     EXPECT_FALSE(QFile::exists(KnowledgePath()));
 }
 
-class KnowledgeAtStartTest : public ::testing::Test, protected WindowUnderTest {};
+class StartTest : public ::testing::Test, protected WindowUnderTest {};
 
-TEST_F(KnowledgeAtStartTest, RecordsFromTheFileAnswer) {
+TEST_F(StartTest, WithoutACharacterTheReplyBoxSaysWhatToInstallAndSayStillAnswers) {
+    server.failAt = "CreateServer";
+    Open();
+    EXPECT_EQ(Reply(), MainWindow::kCharacterNotFound);
+    EXPECT_EQ(Reply(),
+              "The Wobbet character was not found.  You can install its voice with the package "
+              "espeak-ng.");
+    ScriptTurn(kSeedGroups, RandomGenerator::kMax);
+    TypeAndPressEnter("hello");
+    EXPECT_EQ(Reply(), "Hello.");
+    EXPECT_THAT(server.calls, Not(Contains("Speak Hello.")));
+}
+
+TEST_F(StartTest, TheCharacterIsPlacedAndGreetsBeforeTheWindowOpens) {
+    Open();
+    EXPECT_TRUE(Reply().isEmpty());
+    EXPECT_THAT(server.calls,
+                ElementsAre("Initialize", "CreateServer", "LoadDefaultCharacter", "GetCharacter 7",
+                            "GetOriginalSize", "SetPosition 200 100", "Show 0", "Play Greet"));
+}
+
+TEST_F(StartTest, RecordsFromTheFileAnswer) {
     WriteKnowledge("Blue, mostly.\r\nSKY\r\n\r\n");
     Open();
     ASSERT_EQ(window.Engine().Knowledge().ResponseCount(), 8u);
-    random.PushRepeated(0, kSeedGroups + 1);
-    random.Push(RandomGenerator::kMax);
-    QTest::keyClicks(window.Input(), "sky");
-    QTest::keyClick(window.Input(), Qt::Key_Return);
-    EXPECT_EQ(window.ReplyBox()->toPlainText(), "Blue, mostly.");
+    ScriptTurn(kSeedGroups + 1, RandomGenerator::kMax);
+    TypeAndPressEnter("sky");
+    EXPECT_EQ(Reply(), "Blue, mostly.");
 }
 
-TEST_F(KnowledgeAtStartTest, ADamagedFileIsReportedBeforeTheWindowOpensAndLeftUntouched) {
+TEST_F(StartTest, ADamagedFileIsReportedBeforeTheWindowOpensAndLeftUntouched) {
     const QByteArray damaged = "Blue, mostly.\r\nSKY\r\n\r\n\r\nNever read\r\n\r\n";
     WriteKnowledge(damaged);
     ModalDialogs dialogs;
     dialogs.Expect<QMessageBox>([this](QMessageBox* box) {
         EXPECT_FALSE(window.isVisible());
+        EXPECT_THAT(server.calls, Contains("Play Greet"));
         // Titled with the program file's name, like every warning.
         EXPECT_EQ(box->windowTitle(), "qt_app_tests");
         EXPECT_EQ(box->icon(), QMessageBox::Warning);
@@ -301,10 +339,8 @@ TEST_F(KnowledgeAtStartTest, ADamagedFileIsReportedBeforeTheWindowOpensAndLeftUn
 
     // Learn something, then close: the file must stay as it was.
     window.SetContextEnabled(false);
-    random.PushRepeated(0, kSeedGroups + 1);
-    random.Push(0);
-    QTest::keyClicks(window.Input(), "nice weather");
-    QTest::keyClick(window.Input(), Qt::Key_Return);
+    ScriptTurn(kSeedGroups + 1, 0);
+    TypeAndPressEnter("nice weather");
     ASSERT_EQ(window.Engine().Knowledge().ResponseCount(), 9u);
     QTest::keyClick(window.Input(), Qt::Key_Escape);
     EXPECT_FALSE(window.isVisible());

@@ -120,6 +120,13 @@ wait_for 20 has_window || fail "no window after a copy was killed"
 
 window=$(main_windows | head -n 1)
 xdotool windowfocus --sync "$window" || fail "cannot focus the window"
+# A picture of a conversation: the reply in the window, the character saying it once it has
+# finished greeting.
+sleep 2.5
+xdotool type --delay 30 "what does quib stand for"
+xdotool key Return
+sleep 0.8
+import -window root "$screenshot_dir/xvfb-conversation.png" || fail "no screenshot"
 xdotool key Escape
 wait_for 15 bash -c "! kill -0 $after_kill 2>/dev/null" || fail "Esc did not close the program"
 wait "$after_kill"
