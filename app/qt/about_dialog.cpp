@@ -19,6 +19,8 @@ AboutDialog::AboutDialog(QWidget* parent)
                           Qt::WindowCloseButtonHint),
       okButton_(new QPushButton(tr("OK"), this)) {
     setWindowTitle(tr("About Wobbet"));
+    // Modal to the main window only: the character's own window stays free meanwhile.
+    setWindowModality(Qt::WindowModal);
     const DialogBaseUnits units = DialogBaseUnits::Of(font());
     setFixedSize(units.ToPixels(235, 55));
 

@@ -17,6 +17,8 @@ TeachDialog::TeachDialog(QWidget* parent)
       okButton_(new QPushButton(tr("OK"), this)),
       cancelButton_(new QPushButton(tr("Cancel"), this)) {
     setWindowTitle(tr("Teach"));
+    // Modal to the main window only: the character's own window stays free meanwhile.
+    setWindowModality(Qt::WindowModal);
     auto* phraseLabel = new QLabel(tr("If you say this:"), this);
     auto* replyLabel = new QLabel(tr("I should say this:"), this);
     // Static text starts at the top of its rectangle, as the layout expects.

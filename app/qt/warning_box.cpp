@@ -11,8 +11,13 @@ QString ProgramTitle() {
 }
 
 void ShowWarningBox(QWidget* owner, const QString& text) {
+    const bool owned = owner != nullptr && owner->isVisible();
     QMessageBox box(QMessageBox::Warning, ProgramTitle(), text, QMessageBox::Ok,
-                    owner != nullptr && owner->isVisible() ? owner : nullptr);
+                    owned ? owner : nullptr);
+    if (owned) {
+        // Modal to its owner only: the character's own window stays free meanwhile.
+        box.setWindowModality(Qt::WindowModal);
+    }
     box.exec();
 }
 

@@ -160,6 +160,26 @@ TEST_F(MainWindowTest, TeachThroughTheDialogStoresThePairAndClearsContext) {
     EXPECT_EQ(Reply(), "Blue, mostly.");
 }
 
+TEST_F(MainWindowTest, ADialogBlocksTheMainWindowButNotTheCharacter) {
+    QPushButton characterWindow("character");
+    characterWindow.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&characterWindow));
+    QSignalSpy characterClicked(&characterWindow, &QPushButton::clicked);
+    ModalDialogs dialogs;
+    dialogs.Expect<TeachDialog>([this, &characterWindow](TeachDialog* teach) {
+        // Clicks as the display sends them, so that blocked windows do not get them.
+        QTest::mouseClick(characterWindow.windowHandle(), Qt::LeftButton, {},
+                          characterWindow.rect().center());
+        QTest::mouseClick(window.windowHandle(), Qt::LeftButton, {},
+                          window.SayButton()->geometry().center());
+        teach->reject();
+    });
+    QTest::mouseClick(window.TeachButton(), Qt::LeftButton);
+    ASSERT_EQ(dialogs.Pending(), 0u);
+    EXPECT_EQ(characterClicked.count(), 1);
+    EXPECT_TRUE(Reply().isEmpty());
+}
+
 TEST_F(MainWindowTest, CancellingTeachChangesNothing) {
     ModalDialogs dialogs;
     dialogs.Expect<TeachDialog>([](TeachDialog* teach) {

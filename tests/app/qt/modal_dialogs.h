@@ -4,6 +4,8 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QScopedValueRollback>
+#include <QTest>
 #include <QTimer>
 #include <functional>
 #include <vector>
@@ -39,8 +41,14 @@ public:
 private:
     void Poll() {
         QWidget* modal = QApplication::activeModalWidget();
-        if (modal == nullptr) {
+        if (modal == nullptr || waiting_) {
             return;
+        }
+        // Typing and focus checks need the box active, which can lag behind its showing. The wait
+        // runs events, this timer's included, which must not take the same box again.
+        {
+            const QScopedValueRollback waiting(waiting_, true);
+            EXPECT_TRUE(QTest::qWaitForWindowActive(modal));
         }
         if (handled_ < expected_.size() && expected_[handled_](modal)) {
             ++handled_;
@@ -58,6 +66,7 @@ private:
     QTimer timer_;
     std::vector<std::function<bool(QWidget*)>> expected_;
     std::size_t handled_ = 0;
+    bool waiting_ = false;
 };
 
 }  // namespace wobbet::testing

@@ -41,7 +41,8 @@ wait_for() {
     done
 }
 
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$scratch/display" 2>"$scratch/xvfb.log" &
+# -noreset: the server must stay up when its last client, the killed copy, goes.
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$scratch/display" 2>"$scratch/xvfb.log" &
 started+=($!)
 wait_for 15 test -s "$scratch/display" || fail "Xvfb did not start"
 export DISPLAY=":$(head -n 1 "$scratch/display")"
