@@ -103,19 +103,12 @@ TEST(TeachDialogTest, OpensCentredOnTheMainWindow) {
     EXPECT_EQ(dialogs.Pending(), 0u);
 }
 
-TEST(DialogUnitsTest, RoundsLikeWindowsMulDiv) {
-    EXPECT_EQ(MultiplyDivide(243, 6, 4), 365);  // 364.5 rounds up
-    EXPECT_EQ(MultiplyDivide(86, 13, 8), 140);  // 139.75
-    EXPECT_EQ(MultiplyDivide(7, 13, 8), 11);    // 11.375
-    EXPECT_EQ(MultiplyDivide(-3, 6, 4), -5);    // -4.5 rounds away from zero
-    EXPECT_EQ(MultiplyDivide(0, 6, 4), 0);
-}
-
-TEST(DialogUnitsTest, AClassicEightPointFontGivesTheFamiliarSizes) {
-    // MS Sans Serif 8 measures 6 by 13: the main window is then 365 by 140 pixels.
+TEST(DialogUnitsTest, RoundLikeWindows) {
+    // MS Sans Serif 8 measures 6 by 13: the main window is then 365 (364.5) by 140 (139.75).
     const DialogBaseUnits classic{6, 13};
     EXPECT_EQ(classic.ToPixels(243, 86), QSize(365, 140));
     EXPECT_EQ(classic.ToPixels(186, 65, 50, 14), QRect(279, 106, 75, 23));
+    EXPECT_EQ(MultiplyDivide(-3, 6, 4), -5);  // -4.5: halves round away from zero
 }
 
 // Every control lies inside its window and none covers another, whatever the font measures.

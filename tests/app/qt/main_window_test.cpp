@@ -193,18 +193,6 @@ TEST_F(MainWindowTest, CancellingTeachChangesNothing) {
     EXPECT_TRUE(Reply().isEmpty());
 }
 
-TEST_F(MainWindowTest, TeachWithAnEmptyReplyAsksForOne) {
-    ModalDialogs dialogs;
-    dialogs.Expect<TeachDialog>([](TeachDialog* teach) {
-        QTest::keyClicks(teach->PhraseBox(), "sky");
-        QTest::keyClick(teach->PhraseBox(), Qt::Key_Return);
-    });
-    QTest::mouseClick(window.TeachButton(), Qt::LeftButton);
-    ASSERT_EQ(dialogs.Pending(), 0u);
-    EXPECT_EQ(Reply(), "Type something for my response.");
-    EXPECT_TRUE(window.ContextCheck()->isChecked());
-}
-
 void ExpectAboutBox(AboutDialog* about) {
     EXPECT_EQ(about->windowTitle(), "About Wobbet");
     QStringList texts;

@@ -127,7 +127,7 @@ sleep 2.5
 xdotool type --delay 30 "what does quib stand for"
 xdotool key Return
 sleep 0.8
-import -window root "$screenshot_dir/xvfb-conversation.png" || fail "no screenshot"
+import -window root "$screenshot_dir/character-answering.png" || fail "no screenshot"
 xdotool key Escape
 wait_for 15 bash -c "! kill -0 $after_kill 2>/dev/null" || fail "Esc did not close the program"
 wait "$after_kill"
