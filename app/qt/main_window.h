@@ -68,14 +68,13 @@ public slots:
     void ShowAbout();
 
 signals:
-    // The window has closed and the knowledge file has been written.
+    // The window has closed, the knowledge file has been written and the character has stopped.
     void Closed();
 
-public:
-    // Closing hides the window, then saves what was learned.
-    void done(int result) override;
-
 protected:
+    // Esc, the close box and Alt+F4 all end here: the window hides, what was learned is saved
+    // (unless the knowledge file could not be read whole), then the character stops.
+    void done(int result) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:

@@ -35,7 +35,6 @@ TeachDialog::TeachDialog(QWidget* parent)
     replyLabel->setGeometry(units.ToPixels(7, 55, 174, 10));
 
     okButton_->setDefault(true);
-    cancelButton_->setAutoDefault(false);
     setTabOrder(phraseBox_, replyBox_);
     setTabOrder(replyBox_, okButton_);
     setTabOrder(okButton_, cancelButton_);

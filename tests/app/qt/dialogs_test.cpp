@@ -52,6 +52,11 @@ TEST(TeachDialogTest, EnterInEitherBoxEndsWithOkAndTheTextsAsTyped) {
 TEST(TeachDialogTest, CancelEscAndTheCloseBoxGiveNothing) {
     const std::vector<std::function<void(TeachDialog*)>> endings = {
         [](TeachDialog* teach) { QTest::mouseClick(teach->CancelButton(), Qt::LeftButton); },
+        // Enter presses the push button that has the focus.
+        [](TeachDialog* teach) {
+            teach->CancelButton()->setFocus();
+            QTest::keyClick(teach->CancelButton(), Qt::Key_Return);
+        },
         [](TeachDialog* teach) { QTest::keyClick(teach->ReplyBox(), Qt::Key_Escape); },
         [](TeachDialog* teach) { teach->close(); },
     };
