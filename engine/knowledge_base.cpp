@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "room_for_one.h"
+
 namespace wobbet {
 namespace {
 
@@ -16,24 +18,55 @@ constexpr std::array<std::string_view, kSeedResponseCount> SeedResponses = {
 };
 
 constexpr std::array<std::string_view, kSeedKeywordCount> SeedKeywords = {
-    "HELLO", "HI",      "AFTERNOON", "MORNING", "EVENING",    "HEY",        "GREETINGS", "",
-    "SHUT",  "QUIET",   "STOP",      "SILENCE", "STUPID",     "DUMB",       "IDIOT",     "",
-    "BYE",   "GOODBYE", "CYA",       "QUIT",    "LEAVE",      "EXIT",       "AWAY",      "",
-    "HOW",   "TODAY",   "FEELING",   "FEEL",    "GOING",      "",
-    "WHO",   "WROTE",   "CREATED",   "MADE",    "CREATOR",    "PROGRAMMED", "PROGRAMMER", "",
-    "WHAT",  "QUIB",    "STAND",     "ACRONYM", "",
-    "",
+    "HELLO",   "HI",      "AFTERNOON", "MORNING",    "EVENING",    "HEY",  "GREETINGS", "",
+    "SHUT",    "QUIET",   "STOP",      "SILENCE",    "STUPID",     "DUMB", "IDIOT",     "",
+    "BYE",     "GOODBYE", "CYA",       "QUIT",       "LEAVE",      "EXIT", "AWAY",      "",
+    "HOW",     "TODAY",   "FEELING",   "FEEL",       "GOING",      "",     "WHO",       "WROTE",
+    "CREATED", "MADE",    "CREATOR",   "PROGRAMMED", "PROGRAMMER", "",     "WHAT",      "QUIB",
+    "STAND",   "ACRONYM", "",          "",
 };
 
 }  // namespace
 
-void KnowledgeBase::LoadSeedTables() {
-    keywords_.assign(SeedKeywords.begin(), SeedKeywords.end());
-    responses_.assign(SeedResponses.begin(), SeedResponses.end());
+KnowledgeBase::KnowledgeBase() {
+    Clear();
 }
 
-void KnowledgeBase::AppendResponse(std::string_view reply) { responses_.emplace_back(reply); }
+void KnowledgeBase::Clear() {
+    replyText_ = {};
+    replyEnds_ = {};
+    dictionary_.Clear();
+    keywordIds_ = {};
+    index_.Clear();
+    // The index knows the terminator and the marker by these numbers.
+    dictionary_.Intern(kTerminator);
+    dictionary_.Intern(kContextMarker);
+}
 
-void KnowledgeBase::AppendKeyword(std::string_view entry) { keywords_.emplace_back(entry); }
+void KnowledgeBase::LoadSeedTables() {
+    Clear();
+    for (std::string_view entry : SeedKeywords) {
+        AppendKeyword(entry);
+    }
+    for (std::string_view reply : SeedResponses) {
+        AppendResponse(reply);
+    }
+}
+
+void KnowledgeBase::AppendResponse(std::string_view reply) {
+    // Room first, so that a failure appends nothing.
+    MakeRoomForOne(&replyEnds_);
+    replyText_.append(reply);
+    replyEnds_.push_back(replyText_.size());
+}
+
+void KnowledgeBase::AppendKeyword(std::string_view entry) {
+    // Room first, so that a failure appends nothing: the index then never holds an entry that
+    // the table lacks.
+    MakeRoomForOne(&keywordIds_);
+    const std::uint32_t id = dictionary_.Intern(entry);
+    index_.Add(id, keywordIds_.size(), dictionary_.ContainsSpace(id));
+    keywordIds_.push_back(id);
+}
 
 }  // namespace wobbet

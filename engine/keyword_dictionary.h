@@ -1,0 +1,59 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string_view>
+#include <vector>
+
+namespace wobbet {
+
+// Gives every distinct keyword entry a number, dense from 0 in order of first appearance, so the
+// tables hold numbers and matching compares numbers. A million learned records use a few tens of
+// thousands of distinct entries.
+class KeywordDictionary {
+public:
+    static constexpr std::uint32_t kNotFound = UINT32_MAX;
+
+    KeywordDictionary() = default;
+    // A copy numbers every entry as the original does.
+    KeywordDictionary(const KeywordDictionary& other);
+    KeywordDictionary& operator=(const KeywordDictionary& other);
+    KeywordDictionary(KeywordDictionary&&) noexcept = default;
+    KeywordDictionary& operator=(KeywordDictionary&&) noexcept = default;
+
+    // The number of the text, adding it when it is new.
+    std::uint32_t Intern(std::string_view text);
+    // The number of the text, or kNotFound.
+    std::uint32_t Find(std::string_view text) const;
+
+    std::string_view Text(std::uint32_t id) const { return entries_[id].text; }
+    // Whether the entry holds a space, so that it can match a run of words.
+    bool ContainsSpace(std::uint32_t id) const { return entries_[id].containsSpace; }
+    std::size_t Size() const { return entries_.size(); }
+
+    void Clear();
+
+private:
+    struct Entry {
+        std::string_view text;  // into blocks_
+        std::uint32_t hash;
+        bool containsSpace;
+    };
+    static constexpr std::uint32_t kEmptySlot = UINT32_MAX;
+    static constexpr std::size_t kBlockSize = 64 * 1024;
+
+    std::size_t SlotOf(std::string_view text, std::uint32_t hash) const;
+    void Grow();
+    std::string_view Store(std::string_view text);
+
+    std::vector<Entry> entries_;
+    // Open addressing with linear probing; each slot holds an entry number or kEmptySlot.
+    std::vector<std::uint32_t> slots_;
+    // Texts are copied into blocks that never move, so the views above stay valid.
+    std::vector<std::unique_ptr<char[]>> blocks_;
+    std::size_t blockUsed_ = 0;
+    std::size_t blockCapacity_ = 0;
+};
+
+}  // namespace wobbet
