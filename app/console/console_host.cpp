@@ -1,0 +1,35 @@
+#include "app/console/console_host.h"
+
+#include <utility>
+
+namespace wobbet {
+
+void WriteLine(std::ostream& out, std::string_view text) {
+    out << text << '\n';
+    out.flush();
+}
+
+void ConsoleHost::ShowReply(const std::string& text) {
+    WriteLine(out_, text);
+}
+
+void ConsoleHost::PlayAnimation(const std::string& name) {
+    if (trace_) {
+        WriteLine(out_, "*" + name + "*");
+    }
+}
+
+void ConsoleHost::ShowMessage(const std::string& text) {
+    if (trace_) {
+        WriteLine(out_, "!" + text);
+    } else {
+        WriteLine(errors_, text);
+    }
+}
+
+TeachDialogResult ConsoleHost::RunTeachDialog() {
+    // Each filled dialog answers one Teach; an unfilled one is cancelled.
+    return std::exchange(teachDialog_, TeachDialogResult{});
+}
+
+}  // namespace wobbet

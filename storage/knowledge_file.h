@@ -1,0 +1,48 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "engine/conversation_host.h"
+#include "engine/knowledge_base.h"
+#include "storage/file_system.h"
+
+namespace wobbet {
+
+inline constexpr std::string_view kLoadFailedMessage = "Storage error: Load failed.";
+inline constexpr std::string_view kSaveFailedMessage = "Storage error: Save failed.";
+// Added to every load failure: the file was not read whole, so it must not be overwritten.
+inline constexpr std::string_view kNoSaveSuffix = " Records added in this session cannot be saved.";
+
+// The knowledge file: the learned records, read once at start and written once at shutdown.
+// The program owns one; each operation shows at most one message through the host.
+class KnowledgeFile {
+public:
+    explicit KnowledgeFile(std::string path, FileSystem& fileSystem = NativeFileSystem())
+        : path_(std::move(path)), fileSystem_(fileSystem) {}
+
+    // Appends the file's records behind the built-in ones, which the tables must already hold.
+    // A missing file is not an error. A file that is there but cannot be read whole is reported
+    // and sets NoSave, so that it is never overwritten.
+    void LoadKnowledge(KnowledgeBase& knowledge, ConversationHost& host);
+
+    // Writes every learned record unless NoSave is set. The new content is written beside the
+    // file and put in its place only once it is on the disk, so a failure anywhere leaves the
+    // previous file as it was.
+    void SaveKnowledge(const KnowledgeBase& knowledge, ConversationHost& host);
+
+    bool NoSave() const { return noSave_; }
+    const std::string& Path() const { return path_; }
+    // Where the new content is written before it replaces the file.
+    std::string TemporaryPath() const;
+
+private:
+    void FailLoad(ConversationHost& host, std::string_view reason);
+    bool WriteReplacement(std::string_view bytes);
+
+    std::string path_;
+    FileSystem& fileSystem_;
+    bool noSave_ = false;
+};
+
+}  // namespace wobbet

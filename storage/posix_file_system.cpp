@@ -1,0 +1,131 @@
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+
+#include "storage/file_system.h"
+
+namespace wobbet {
+namespace {
+
+int Descriptor(FileSystem::Handle file) {
+    return static_cast<int>(file);
+}
+
+class PosixFileSystem final : public FileSystem {
+public:
+    ReadResult ReadAll(const std::string& path, std::string* bytes) override {
+        bytes->clear();
+        // Non-blocking, so that a FIFO put in the file's place cannot hang the start.
+        const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+        if (fd < 0) {
+            return errno == ENOENT ? ReadResult::kMissing : ReadResult::kFailed;
+        }
+        const ReadResult result = ReadOpenFile(fd, bytes);
+        close(fd);
+        return result;
+    }
+
+    std::optional<Handle> CreateNew(const std::string& path,
+                                    const std::string& permissionsFrom) override {
+        const int fd =
+            open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (fd < 0) {
+            return std::nullopt;
+        }
+        struct stat previous {};
+        if (stat(permissionsFrom.c_str(), &previous) == 0 && S_ISREG(previous.st_mode) &&
+            fchmod(fd, previous.st_mode & 0777) != 0) {
+            close(fd);
+            unlink(path.c_str());
+            return std::nullopt;
+        }
+        return fd;
+    }
+
+    bool Write(Handle file, std::string_view bytes) override {
+        while (!bytes.empty()) {
+            const ssize_t written = write(Descriptor(file), bytes.data(), bytes.size());
+            if (written < 0) {
+                if (errno == EINTR) {
+                    continue;
+                }
+                return false;
+            }
+            bytes.remove_prefix(static_cast<std::size_t>(written));
+        }
+        return true;
+    }
+
+    bool Flush(Handle file) override { return fsync(Descriptor(file)) == 0; }
+
+    bool Close(Handle file) override { return close(Descriptor(file)) == 0; }
+
+    bool Replace(const std::string& from, const std::string& to) override {
+        if (std::rename(from.c_str(), to.c_str()) != 0) {
+            return false;
+        }
+        // The new name is in place; syncing the directory only makes it last through a power
+        // cut, so a failure here no longer concerns the old file.
+        SyncDirectoryOf(to);
+        return true;
+    }
+
+    bool Remove(const std::string& path) override { return unlink(path.c_str()) == 0; }
+
+private:
+    static ReadResult ReadOpenFile(int fd, std::string* bytes) {
+        struct stat status {};
+        if (fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+            return ReadResult::kFailed;
+        }
+        // The size is a hint: the file may change while it is read.
+        bytes->resize(static_cast<std::size_t>(status.st_size) + 1);
+        std::size_t filled = 0;
+        for (;;) {
+            if (filled == bytes->size()) {
+                bytes->resize(bytes->size() * 2);
+            }
+            const ssize_t got = read(fd, bytes->data() + filled, bytes->size() - filled);
+            if (got < 0) {
+                if (errno == EINTR) {
+                    continue;
+                }
+                bytes->clear();
+                return ReadResult::kFailed;
+            }
+            if (got == 0) {
+                break;
+            }
+            filled += static_cast<std::size_t>(got);
+        }
+        bytes->resize(filled);
+        return ReadResult::kRead;
+    }
+
+    static void SyncDirectoryOf(const std::string& path) {
+        const std::size_t slash = path.rfind('/');
+        const std::string directory =
+            slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
+        const int fd = open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (fd >= 0) {
+            fsync(fd);
+            close(fd);
+        }
+    }
+};
+
+}  // namespace
+
+FileSystem& NativeFileSystem() {
+    static PosixFileSystem fileSystem;
+    return fileSystem;
+}
+
+std::uint32_t CurrentProcessId() {
+    return static_cast<std::uint32_t>(getpid());
+}
+
+}  // namespace wobbet
