@@ -4,6 +4,8 @@
 #include <cstring>
 #include <functional>
 
+#include "room_for_one.h"
+
 namespace wobbet {
 namespace {
 
@@ -17,8 +19,9 @@ std::uint32_t HashOf(std::string_view text) {
 std::size_t KeywordDictionary::SlotOf(std::string_view text, std::uint32_t hash) const {
     const std::size_t mask = slots_.size() - 1;
     for (std::size_t slot = hash & mask;; slot = (slot + 1) & mask) {
-        const std::uint32_t id = slots_[slot];
-        if (id == kEmptySlot || (entries_[id].hash == hash && entries_[id].text == text)) {
+        const Slot& candidate = slots_[slot];
+        if (candidate.id == kEmptySlot ||
+            (candidate.hash == hash && texts_[candidate.id] == text)) {
             return slot;
         }
     }
@@ -28,37 +31,41 @@ std::uint32_t KeywordDictionary::Find(std::string_view text) const {
     if (slots_.empty()) {
         return kNotFound;
     }
-    const std::uint32_t id = slots_[SlotOf(text, HashOf(text))];
+    const std::uint32_t id = slots_[SlotOf(text, HashOf(text))].id;
     return id == kEmptySlot ? kNotFound : id;
 }
 
 std::uint32_t KeywordDictionary::Intern(std::string_view text) {
     // At most half the slots are used, so probes stay short.
-    if ((entries_.size() + 1) * 2 > slots_.size()) {
+    if ((texts_.size() + 1) * 2 > slots_.size()) {
         Grow();
     }
     const std::uint32_t hash = HashOf(text);
     const std::size_t slot = SlotOf(text, hash);
-    if (slots_[slot] != kEmptySlot) {
-        return slots_[slot];
+    if (slots_[slot].id != kEmptySlot) {
+        return slots_[slot].id;
     }
-    entries_.reserve(entries_.size() + 1);
+    MakeRoomForOne(&texts_);
+    MakeRoomForOne(&containsSpace_);
     const std::string_view stored = Store(text);
-    const auto id = static_cast<std::uint32_t>(entries_.size());
-    entries_.push_back({stored, hash, text.find(' ') != std::string_view::npos});
-    slots_[slot] = id;
+    const auto id = static_cast<std::uint32_t>(texts_.size());
+    texts_.push_back(stored);
+    containsSpace_.push_back(text.find(' ') != std::string_view::npos ? 1 : 0);
+    slots_[slot] = {hash, id};
     return id;
 }
 
 void KeywordDictionary::Grow() {
-    std::vector<std::uint32_t> slots(std::max<std::size_t>(64, slots_.size() * 2), kEmptySlot);
+    std::vector<Slot> slots(std::max<std::size_t>(64, slots_.size() * 2), Slot{0, kEmptySlot});
     const std::size_t mask = slots.size() - 1;
-    for (std::uint32_t id = 0; id < entries_.size(); ++id) {
-        std::size_t slot = entries_[id].hash & mask;
-        while (slots[slot] != kEmptySlot) {
-            slot = (slot + 1) & mask;
+    for (const Slot& used : slots_) {
+        if (used.id != kEmptySlot) {
+            std::size_t slot = used.hash & mask;
+            while (slots[slot].id != kEmptySlot) {
+                slot = (slot + 1) & mask;
+            }
+            slots[slot] = used;
         }
-        slots[slot] = id;
     }
     slots_ = std::move(slots);
 }
@@ -70,7 +77,7 @@ std::string_view KeywordDictionary::Store(std::string_view text) {
     if (blockCapacity_ - blockUsed_ < text.size()) {
         // A text longer than a block gets a block of its own.
         const std::size_t capacity = std::max(kBlockSize, text.size());
-        blocks_.reserve(blocks_.size() + 1);
+        MakeRoomForOne(&blocks_);
         blocks_.push_back(std::make_unique_for_overwrite<char[]>(capacity));
         blockUsed_ = 0;
         blockCapacity_ = capacity;
@@ -82,8 +89,8 @@ std::string_view KeywordDictionary::Store(std::string_view text) {
 }
 
 KeywordDictionary::KeywordDictionary(const KeywordDictionary& other) {
-    for (const Entry& entry : other.entries_) {
-        Intern(entry.text);
+    for (std::string_view text : other.texts_) {
+        Intern(text);
     }
 }
 

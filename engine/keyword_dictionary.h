@@ -27,18 +27,18 @@ public:
     // The number of the text, or kNotFound.
     std::uint32_t Find(std::string_view text) const;
 
-    std::string_view Text(std::uint32_t id) const { return entries_[id].text; }
+    std::string_view Text(std::uint32_t id) const { return texts_[id]; }
     // Whether the entry holds a space, so that it can match a run of words.
-    bool ContainsSpace(std::uint32_t id) const { return entries_[id].containsSpace; }
-    std::size_t Size() const { return entries_.size(); }
+    bool ContainsSpace(std::uint32_t id) const { return containsSpace_[id] != 0; }
+    std::size_t Size() const { return texts_.size(); }
 
     void Clear();
 
 private:
-    struct Entry {
-        std::string_view text;  // into blocks_
+    // A slot holds an entry's hash and number, so that most probes never look at the entry.
+    struct Slot {
         std::uint32_t hash;
-        bool containsSpace;
+        std::uint32_t id;
     };
     static constexpr std::uint32_t kEmptySlot = UINT32_MAX;
     static constexpr std::size_t kBlockSize = 64 * 1024;
@@ -47,9 +47,11 @@ private:
     void Grow();
     std::string_view Store(std::string_view text);
 
-    std::vector<Entry> entries_;
-    // Open addressing with linear probing; each slot holds an entry number or kEmptySlot.
-    std::vector<std::uint32_t> slots_;
+    std::vector<std::string_view> texts_;  // into blocks_
+    // Apart from the texts, as indexing asks it of every entry of the table.
+    std::vector<std::uint8_t> containsSpace_;
+    // Open addressing with linear probing; an empty slot has the number kEmptySlot.
+    std::vector<Slot> slots_;
     // Texts are copied into blocks that never move, so the views above stay valid.
     std::vector<std::unique_ptr<char[]>> blocks_;
     std::size_t blockUsed_ = 0;
