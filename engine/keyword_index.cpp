@@ -1,64 +1,152 @@
 #include "keyword_index.h"
 
+#include <algorithm>
+
 #include "room_for_one.h"
 
 namespace wobbet {
 
-void KeywordIndex::Add(std::uint32_t id, std::size_t position, bool containsSpace) {
-    if (id == kTerminatorId) {
-        CloseGroup(position);
-        return;
+KeywordIndex::Groups KeywordIndex::GroupsOf(const Postings& postings, std::uint32_t id) {
+    Groups groups;
+    if (std::size_t{id} + 1 < postings.start.size()) {
+        groups.rebuilt =
+            std::span(postings.groups)
+                .subspan(postings.start[id], postings.start[id + 1] - postings.start[id]);
     }
-    if (id == kContextMarkerId) {
-        openInContext_ = true;
-        return;
+    if (id < postings.recent.size()) {
+        groups.recent = postings.recent[id];
     }
-    if (id >= lastGroupOf_.size()) {
-        lastGroupOf_.resize(id + 1, 0);
-    }
-    if (lastGroupOf_[id] == groupCount_ + 1) {
-        return;
-    }
-    std::vector<std::uint32_t>& section = openInContext_ ? openContext_ : openPrimary_;
-    section.push_back(id);
-    lastGroupOf_[id] = groupCount_ + 1;
-    openIrregular_ = openIrregular_ || containsSpace;
+    return groups;
 }
 
-void KeywordIndex::CloseGroup(std::size_t terminatorPosition) {
-    const std::uint32_t group = groupCount_;
-    if (openIrregular_) {
-        irregularGroups_.push_back({group, openFirstEntry_, terminatorPosition});
-    } else {
-        // Room first, so that a failure leaves the group unindexed rather than half indexed.
-        const std::size_t highest = lastGroupOf_.size();
-        if (primaryGroups_.size() < highest) {
-            primaryGroups_.resize(highest);
-            contextGroups_.resize(highest);
-        }
-        for (std::uint32_t id : openPrimary_) {
-            MakeRoomForOne(&primaryGroups_[id]);
-        }
-        for (std::uint32_t id : openContext_) {
-            MakeRoomForOne(&contextGroups_[id]);
-        }
-        for (std::uint32_t id : openPrimary_) {
-            primaryGroups_[id].push_back(group);
-        }
-        for (std::uint32_t id : openContext_) {
-            contextGroups_[id].push_back(group);
-        }
+void KeywordIndex::StartVisit() {
+    // A new visit number forgets the previous group's words; on wrapping, forget all.
+    if (++visit_ == 0) {
+        std::fill(lastVisitOf_.begin(), lastVisitOf_.end(), 0);
+        visit_ = 1;
     }
-    ++groupCount_;
-    openPrimary_.clear();
-    openContext_.clear();
-    openInContext_ = false;
-    openIrregular_ = false;
-    openFirstEntry_ = terminatorPosition + 1;
 }
 
-void KeywordIndex::Clear() {
-    *this = KeywordIndex();
+template <typename OnGroup>
+void KeywordIndex::ForEachGroup(std::span<const std::uint32_t> entries, std::size_t begin,
+                                std::uint32_t firstGroup, const KeywordDictionary& dictionary,
+                                OnGroup onGroup) {
+    if (lastVisitOf_.size() < dictionary.Size()) {
+        lastVisitOf_.resize(dictionary.Size(), 0);
+    }
+    std::uint32_t group = firstGroup;
+    std::size_t groupStart = begin;
+    bool inContext = false;
+    bool irregular = false;
+    groupPrimary_.clear();
+    groupContext_.clear();
+    StartVisit();
+    for (std::size_t position = begin; position < entries.size(); ++position) {
+        const std::uint32_t id = entries[position];
+        if (id == kTerminatorId) {
+            if (irregular) {
+                irregularGroups_.push_back({group, groupStart, position});
+            } else {
+                onGroup(group, groupPrimary_, groupContext_);
+            }
+            ++group;
+            groupStart = position + 1;
+            inContext = false;
+            irregular = false;
+            groupPrimary_.clear();
+            groupContext_.clear();
+            StartVisit();
+        } else if (id == kContextMarkerId) {
+            inContext = true;
+        } else if (lastVisitOf_[id] != visit_) {
+            lastVisitOf_[id] = visit_;
+            (inContext ? groupContext_ : groupPrimary_).push_back(id);
+            irregular = irregular || dictionary.ContainsSpace(id);
+        }
+    }
+}
+
+void KeywordIndex::CatchUp(std::span<const std::uint32_t> entries, std::uint32_t groupCount,
+                           const KeywordDictionary& dictionary) {
+    if (groupCount == indexedGroups_) {
+        return;
+    }
+    // Rebuilding costs a pass over every group, so it waits until the groups outside the
+    // rebuilt part are a good share of all.
+    const std::uint32_t outside = recentGroups_ + (groupCount - indexedGroups_);
+    try {
+        if (std::size_t{outside} * 4 > groupCount) {
+            KeywordIndex rebuilt;
+            rebuilt.Rebuild(entries, dictionary);
+            *this = std::move(rebuilt);
+        } else {
+            AddRecent(entries, dictionary);
+            recentGroups_ = outside;
+        }
+    } catch (...) {
+        // Half-added groups would count twice; an empty index is rebuilt whole next time.
+        *this = KeywordIndex();
+        throw;
+    }
+    indexedEntries_ = entries.size();
+    indexedGroups_ = groupCount;
+}
+
+void KeywordIndex::Rebuild(std::span<const std::uint32_t> entries,
+                           const KeywordDictionary& dictionary) {
+    // First count each keyword's groups, then place them.
+    const std::size_t ids = dictionary.Size();
+    primary_.start.assign(ids + 1, 0);
+    context_.start.assign(ids + 1, 0);
+    ForEachGroup(entries, 0, 0, dictionary,
+                 [this](std::uint32_t, const std::vector<std::uint32_t>& primaryIds,
+                        const std::vector<std::uint32_t>& contextIds) {
+                     for (std::uint32_t id : primaryIds) {
+                         ++primary_.start[id + 1];
+                     }
+                     for (std::uint32_t id : contextIds) {
+                         ++context_.start[id + 1];
+                     }
+                 });
+    for (Postings* postings : {&primary_, &context_}) {
+        for (std::size_t id = 0; id < ids; ++id) {
+            postings->start[id + 1] += postings->start[id];
+        }
+        postings->groups.resize(postings->start[ids]);
+    }
+    // The second pass finds the irregular groups again.
+    irregularGroups_.clear();
+    std::vector<std::size_t> primaryNext(primary_.start.begin(), primary_.start.end() - 1);
+    std::vector<std::size_t> contextNext(context_.start.begin(), context_.start.end() - 1);
+    ForEachGroup(entries, 0, 0, dictionary,
+                 [&](std::uint32_t group, const std::vector<std::uint32_t>& primaryIds,
+                     const std::vector<std::uint32_t>& contextIds) {
+                     for (std::uint32_t id : primaryIds) {
+                         primary_.groups[primaryNext[id]++] = group;
+                     }
+                     for (std::uint32_t id : contextIds) {
+                         context_.groups[contextNext[id]++] = group;
+                     }
+                 });
+}
+
+void KeywordIndex::AddRecent(std::span<const std::uint32_t> entries,
+                             const KeywordDictionary& dictionary) {
+    const std::size_t ids = dictionary.Size();
+    if (primary_.recent.size() < ids) {
+        primary_.recent.resize(ids);
+        context_.recent.resize(ids);
+    }
+    ForEachGroup(entries, indexedEntries_, indexedGroups_, dictionary,
+                 [this](std::uint32_t group, const std::vector<std::uint32_t>& primaryIds,
+                        const std::vector<std::uint32_t>& contextIds) {
+                     for (std::uint32_t id : primaryIds) {
+                         primary_.recent[id].push_back(group);
+                     }
+                     for (std::uint32_t id : contextIds) {
+                         context_.recent[id].push_back(group);
+                     }
+                 });
 }
 
 }  // namespace wobbet

@@ -5,17 +5,23 @@
 #include <span>
 #include <vector>
 
+#include "keyword_dictionary.h"
+
 namespace wobbet {
 
 // The keyword groups by keyword: for each entry number, the groups that count it as a primary
 // keyword and the groups that count it as a context keyword, so that selection visits only the
-// groups that can score. Fed with every keyword entry as it is appended; a group is indexed
-// once its terminator arrives, as entries after the last terminator are never scored.
+// groups that can score. Only complete groups are indexed, as entries after the last terminator
+// are never scored.
 //
 // A group counts each word once, in the first section it appears in. That is what matching a
 // keyword against the space-framed list of the group's earlier keywords gives, as long as no
 // entry of the group holds a space; groups with such an entry are kept apart, as irregular
 // groups, for selection to match entry by entry.
+//
+// Appending stays cheap because the index catches up only when it is asked: many new groups,
+// as after loading the knowledge file, are indexed by rebuilding it whole in two sequential
+// passes; a few, as after learning, are added to short lists of recent groups.
 class KeywordIndex {
 public:
     // A group with an entry that holds a space: its entries are [firstEntry, terminatorEntry).
@@ -25,45 +31,62 @@ public:
         std::size_t terminatorEntry;
     };
 
+    // The groups of one keyword in ascending order: those indexed by the last rebuild, then
+    // those added since.
+    struct Groups {
+        std::span<const std::uint32_t> rebuilt;
+        std::span<const std::uint32_t> recent;
+    };
+
     // Entry numbers reserved for the terminator and the context marker.
     static constexpr std::uint32_t kTerminatorId = 0;
     static constexpr std::uint32_t kContextMarkerId = 1;
 
-    // Takes the next keyword entry: its number, its place in the table and whether it holds a
-    // space. Either indexes it completely or throws leaving the index as it was.
-    void Add(std::uint32_t id, std::size_t position, bool containsSpace);
-    void Clear();
+    // Indexes the groups of entries that are not indexed yet. The entries are the whole keyword
+    // table up to its last terminator, holding groupCount groups; earlier calls saw a beginning
+    // of the same table.
+    // Throws std::bad_alloc when memory runs out, leaving an index that the next call rebuilds.
+    void CatchUp(std::span<const std::uint32_t> entries, std::uint32_t groupCount,
+                 const KeywordDictionary& dictionary);
+    void Clear() { *this = KeywordIndex(); }
 
-    // Complete groups: the number of terminators seen.
-    std::uint32_t GroupCount() const { return groupCount_; }
-
-    // Groups in ascending order, each listed once per entry number.
-    std::span<const std::uint32_t> PrimaryGroups(std::uint32_t id) const {
-        return id < primaryGroups_.size() ? std::span(primaryGroups_[id])
-                                          : std::span<const std::uint32_t>();
-    }
-    std::span<const std::uint32_t> ContextGroups(std::uint32_t id) const {
-        return id < contextGroups_.size() ? std::span(contextGroups_[id])
-                                          : std::span<const std::uint32_t>();
-    }
+    Groups PrimaryGroups(std::uint32_t id) const { return GroupsOf(primary_, id); }
+    Groups ContextGroups(std::uint32_t id) const { return GroupsOf(context_, id); }
     std::span<const IrregularGroup> IrregularGroups() const { return irregularGroups_; }
 
 private:
-    void CloseGroup(std::size_t terminatorPosition);
+    // The groups of every keyword of one section.
+    struct Postings {
+        // Rebuilt part: keyword id's groups are groups[start[id]] to groups[start[id + 1]].
+        std::vector<std::size_t> start;
+        std::vector<std::uint32_t> groups;
+        // Groups added since, by keyword id.
+        std::vector<std::vector<std::uint32_t>> recent;
+    };
 
-    std::uint32_t groupCount_ = 0;
-    std::vector<std::vector<std::uint32_t>> primaryGroups_;
-    std::vector<std::vector<std::uint32_t>> contextGroups_;
+    static Groups GroupsOf(const Postings& postings, std::uint32_t id);
+    void Rebuild(std::span<const std::uint32_t> entries, const KeywordDictionary& dictionary);
+    void AddRecent(std::span<const std::uint32_t> entries, const KeywordDictionary& dictionary);
+    void StartVisit();
+    // Calls onGroup for each group that entries [begin, entries.size()) complete, numbering
+    // them from firstGroup, with its distinct primary and context keywords.
+    template <typename OnGroup>
+    void ForEachGroup(std::span<const std::uint32_t> entries, std::size_t begin,
+                      std::uint32_t firstGroup, const KeywordDictionary& dictionary,
+                      OnGroup onGroup);
+
+    Postings primary_;
+    Postings context_;
     std::vector<IrregularGroup> irregularGroups_;
+    std::size_t indexedEntries_ = 0;
+    std::uint32_t indexedGroups_ = 0;
+    std::uint32_t recentGroups_ = 0;
 
-    // The group being appended: its distinct words by section, and where it began.
-    std::vector<std::uint32_t> openPrimary_;
-    std::vector<std::uint32_t> openContext_;
-    bool openInContext_ = false;
-    bool openIrregular_ = false;
-    std::size_t openFirstEntry_ = 0;
-    // For each entry number, 1 + the group that last used it, to count a word once per group.
-    std::vector<std::uint32_t> lastGroupOf_;
+    // Scratch of ForEachGroup: for each entry number, the visit that last saw it in a group.
+    std::vector<std::uint32_t> lastVisitOf_;
+    std::uint32_t visit_ = 0;
+    std::vector<std::uint32_t> groupPrimary_;
+    std::vector<std::uint32_t> groupContext_;
 };
 
 }  // namespace wobbet

@@ -1,6 +1,7 @@
 #include "knowledge_base.h"
 
 #include <array>
+#include <span>
 
 #include "room_for_one.h"
 
@@ -37,6 +38,8 @@ void KnowledgeBase::Clear() {
     replyEnds_ = {};
     dictionary_.Clear();
     keywordIds_ = {};
+    groupCount_ = 0;
+    groupedEntries_ = 0;
     index_.Clear();
     // The index knows the terminator and the marker by these numbers.
     dictionary_.Intern(kTerminator);
@@ -61,12 +64,18 @@ void KnowledgeBase::AppendResponse(std::string_view reply) {
 }
 
 void KnowledgeBase::AppendKeyword(std::string_view entry) {
-    // Room first, so that a failure appends nothing: the index then never holds an entry that
-    // the table lacks.
     MakeRoomForOne(&keywordIds_);
     const std::uint32_t id = dictionary_.Intern(entry);
-    index_.Add(id, keywordIds_.size(), dictionary_.ContainsSpace(id));
     keywordIds_.push_back(id);
+    if (id == KeywordIndex::kTerminatorId) {
+        ++groupCount_;
+        groupedEntries_ = keywordIds_.size();
+    }
+}
+
+const KeywordIndex& KnowledgeBase::Index() {
+    index_.CatchUp(std::span(keywordIds_).first(groupedEntries_), groupCount_, dictionary_);
+    return index_;
 }
 
 }  // namespace wobbet

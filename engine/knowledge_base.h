@@ -20,7 +20,7 @@ inline constexpr std::size_t kSeedKeywordCount = 44;
 // appended after seeding.
 //
 // Sized for a brain kept for years: replies share one block of text, keyword entries are stored
-// as numbers from a dictionary, and the groups are indexed by keyword as they complete. A view
+// as numbers from a dictionary, and the groups are indexed by keyword for selection. A view
 // returned by Response or Keyword is valid until the next change to the tables.
 class KnowledgeBase {
 public:
@@ -46,9 +46,12 @@ public:
     }
 
     // Complete keyword groups: the number of terminators.
-    std::size_t GroupCount() const { return index_.GroupCount(); }
+    std::size_t GroupCount() const { return groupCount_; }
     const KeywordDictionary& Dictionary() const { return dictionary_; }
-    const KeywordIndex& Index() const { return index_; }
+    // Keyword entry i as its number in the dictionary.
+    std::uint32_t KeywordId(std::size_t index) const { return keywordIds_[index]; }
+    // The keyword index, first brought up to date with the groups completed since.
+    const KeywordIndex& Index();
 
 private:
     void Clear();
@@ -57,6 +60,8 @@ private:
     std::vector<std::size_t> replyEnds_;  // reply i ends at replyEnds_[i] in replyText_
     KeywordDictionary dictionary_;
     std::vector<std::uint32_t> keywordIds_;
+    std::uint32_t groupCount_ = 0;
+    std::size_t groupedEntries_ = 0;  // entries up to and with the last terminator
     KeywordIndex index_;
 };
 

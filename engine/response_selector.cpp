@@ -130,35 +130,43 @@ void ResponseSelector::Prepare(std::uint32_t groupCount) {
     }
 }
 
-void ResponseSelector::CountHits(const KnowledgeBase& knowledge, std::string_view phrase) {
+void ResponseSelector::CountHits(const KnowledgeBase& knowledge, const KeywordIndex& index,
+                                 std::string_view phrase) {
     CollectKnownWords(phrase, knowledge.Dictionary(), &words_);
     for (std::uint32_t id : words_) {
-        for (std::uint32_t group : knowledge.Index().PrimaryGroups(id)) {
-            if (hits_[group] == 0) {
-                hitGroups_.push_back(group);
+        const KeywordIndex::Groups groups = index.PrimaryGroups(id);
+        for (std::span<const std::uint32_t> part : {groups.rebuilt, groups.recent}) {
+            for (std::uint32_t group : part) {
+                if (hits_[group] == 0) {
+                    hitGroups_.push_back(group);
+                }
+                ++hits_[group];
             }
-            ++hits_[group];
         }
     }
 }
 
-void ResponseSelector::CountContextHits(const KnowledgeBase& knowledge,
+void ResponseSelector::CountContextHits(const KnowledgeBase& knowledge, const KeywordIndex& index,
                                         std::string_view lastResponse) {
     CollectKnownWords(lastResponse, knowledge.Dictionary(), &words_);
     for (std::uint32_t id : words_) {
-        for (std::uint32_t group : knowledge.Index().ContextGroups(id)) {
-            if (contextHits_[group] == 0) {
-                contextGroups_.push_back(group);
+        const KeywordIndex::Groups groups = index.ContextGroups(id);
+        for (std::span<const std::uint32_t> part : {groups.rebuilt, groups.recent}) {
+            for (std::uint32_t group : part) {
+                if (contextHits_[group] == 0) {
+                    contextGroups_.push_back(group);
+                }
+                ++contextHits_[group];
             }
-            ++contextHits_[group];
         }
     }
 }
 
-void ResponseSelector::CountIrregularGroups(const KnowledgeBase& knowledge, std::string_view phrase,
+void ResponseSelector::CountIrregularGroups(const KnowledgeBase& knowledge,
+                                            const KeywordIndex& index, std::string_view phrase,
                                             std::string_view lastResponse) {
     // Entry by entry, with the list of the group's earlier keywords framed by spaces.
-    for (const KeywordIndex::IrregularGroup& irregular : knowledge.Index().IrregularGroups()) {
+    for (const KeywordIndex::IrregularGroup& irregular : index.IrregularGroups()) {
         std::uint32_t hits = 0;
         std::uint32_t contextHits = 0;
         bool inContext = false;
@@ -205,13 +213,14 @@ std::uint32_t ResponseSelector::MarkCandidates() {
     return mostHits;
 }
 
-ScanWinner ResponseSelector::FindWinner(const KnowledgeBase& knowledge, std::string_view phrase,
+ScanWinner ResponseSelector::FindWinner(KnowledgeBase& knowledge, std::string_view phrase,
                                         std::string_view lastResponse, RandomGenerator& random) {
+    const KeywordIndex& index = knowledge.Index();
     const auto groupCount = static_cast<std::uint32_t>(knowledge.GroupCount());
     Prepare(groupCount);
-    CountHits(knowledge, phrase);
-    CountContextHits(knowledge, lastResponse);
-    CountIrregularGroups(knowledge, phrase, lastResponse);
+    CountHits(knowledge, index, phrase);
+    CountContextHits(knowledge, index, lastResponse);
+    CountIrregularGroups(knowledge, index, phrase, lastResponse);
     // Only groups with the most hits can win: the first of them beats every group before it
     // and no later group with fewer hits beats it. Without hits anywhere, every group can.
     const std::uint32_t mostHits = MarkCandidates();

@@ -28,16 +28,19 @@ struct ScanWinner {
 // still win and skips the draws of the others; the knowledge base's index names those groups.
 class ResponseSelector {
 public:
-    ScanWinner FindWinner(const KnowledgeBase& knowledge, std::string_view phrase,
+    // Brings the knowledge base's index up to date, which is all it changes there.
+    ScanWinner FindWinner(KnowledgeBase& knowledge, std::string_view phrase,
                           std::string_view lastResponse, RandomGenerator& random);
 
 private:
     void ForgetLastScan();
     void Prepare(std::uint32_t groupCount);
-    void CountHits(const KnowledgeBase& knowledge, std::string_view phrase);
-    void CountContextHits(const KnowledgeBase& knowledge, std::string_view lastResponse);
-    void CountIrregularGroups(const KnowledgeBase& knowledge, std::string_view phrase,
-                              std::string_view lastResponse);
+    void CountHits(const KnowledgeBase& knowledge, const KeywordIndex& index,
+                   std::string_view phrase);
+    void CountContextHits(const KnowledgeBase& knowledge, const KeywordIndex& index,
+                          std::string_view lastResponse);
+    void CountIrregularGroups(const KnowledgeBase& knowledge, const KeywordIndex& index,
+                              std::string_view phrase, std::string_view lastResponse);
     std::uint32_t MarkCandidates();
 
     // Per group, zero except for the groups listed in hitGroups_ and contextGroups_.
