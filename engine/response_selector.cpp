@@ -108,6 +108,11 @@ double RandomFraction(RandomGenerator& random) {
 }
 
 void ResponseSelector::ForgetLastScan() {
+    if (denseGroupCount_ > 0) {
+        std::fill_n(hits_.begin(), denseGroupCount_, 0);
+        std::fill_n(candidates_.begin(), (std::size_t{denseGroupCount_} + 63) / 64, 0);
+        denseGroupCount_ = 0;
+    }
     for (std::uint32_t group : hitGroups_) {
         hits_[group] = 0;
         candidates_[group >> 6] = 0;
@@ -131,16 +136,32 @@ void ResponseSelector::Prepare(std::uint32_t groupCount) {
 }
 
 void ResponseSelector::CountHits(const KnowledgeBase& knowledge, const KeywordIndex& index,
-                                 std::string_view phrase) {
+                                 std::string_view phrase, std::uint32_t groupCount) {
     CollectKnownWords(phrase, knowledge.Dictionary(), &words_);
+    std::size_t hitCount = 0;
+    for (std::uint32_t id : words_) {
+        const KeywordIndex::Groups groups = index.PrimaryGroups(id);
+        hitCount += groups.rebuilt.size() + groups.recent.size();
+    }
+    // Common words reach a good share of all groups: then counting without noting which groups
+    // were reached, and going over all of them afterwards, is quicker.
+    if (hitCount > groupCount / 8) {
+        denseGroupCount_ = groupCount;
+    }
     for (std::uint32_t id : words_) {
         const KeywordIndex::Groups groups = index.PrimaryGroups(id);
         for (std::span<const std::uint32_t> part : {groups.rebuilt, groups.recent}) {
-            for (std::uint32_t group : part) {
-                if (hits_[group] == 0) {
-                    hitGroups_.push_back(group);
+            if (denseGroupCount_ > 0) {
+                for (std::uint32_t group : part) {
+                    ++hits_[group];
                 }
-                ++hits_[group];
+            } else {
+                for (std::uint32_t group : part) {
+                    if (hits_[group] == 0) {
+                        hitGroups_.push_back(group);
+                    }
+                    ++hits_[group];
+                }
             }
         }
     }
@@ -187,7 +208,9 @@ void ResponseSelector::CountIrregularGroups(const KnowledgeBase& knowledge,
             }
         }
         if (hits > 0) {
-            hitGroups_.push_back(irregular.group);
+            if (denseGroupCount_ == 0) {
+                hitGroups_.push_back(irregular.group);
+            }
             hits_[irregular.group] = hits;
         }
         if (contextHits > 0) {
@@ -199,6 +222,18 @@ void ResponseSelector::CountIrregularGroups(const KnowledgeBase& knowledge,
 
 std::uint32_t ResponseSelector::MarkCandidates() {
     std::uint32_t mostHits = 0;
+    if (denseGroupCount_ > 0) {
+        const auto counted = std::span(hits_).first(denseGroupCount_);
+        mostHits = *std::max_element(counted.begin(), counted.end());
+        for (std::size_t first = 0; first < counted.size(); first += 64) {
+            std::uint64_t word = 0;
+            const std::size_t count = std::min<std::size_t>(64, counted.size() - first);
+            for (std::size_t bit = 0; bit < count; ++bit) {
+                word |= std::uint64_t{counted[first + bit] == mostHits} << bit;
+            }
+            candidates_[first / 64] = word;
+        }
+    }
     for (std::uint32_t group : hitGroups_) {
         mostHits = std::max(mostHits, hits_[group]);
     }
@@ -218,7 +253,7 @@ ScanWinner ResponseSelector::FindWinner(KnowledgeBase& knowledge, std::string_vi
     const KeywordIndex& index = knowledge.Index();
     const auto groupCount = static_cast<std::uint32_t>(knowledge.GroupCount());
     Prepare(groupCount);
-    CountHits(knowledge, index, phrase);
+    CountHits(knowledge, index, phrase, groupCount);
     CountContextHits(knowledge, index, lastResponse);
     CountIrregularGroups(knowledge, index, phrase, lastResponse);
     // Only groups with the most hits can win: the first of them beats every group before it

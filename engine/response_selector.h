@@ -36,18 +36,20 @@ private:
     void ForgetLastScan();
     void Prepare(std::uint32_t groupCount);
     void CountHits(const KnowledgeBase& knowledge, const KeywordIndex& index,
-                   std::string_view phrase);
+                   std::string_view phrase, std::uint32_t groupCount);
     void CountContextHits(const KnowledgeBase& knowledge, const KeywordIndex& index,
                           std::string_view lastResponse);
     void CountIrregularGroups(const KnowledgeBase& knowledge, const KeywordIndex& index,
                               std::string_view phrase, std::string_view lastResponse);
     std::uint32_t MarkCandidates();
 
-    // Per group, zero except for the groups listed in hitGroups_ and contextGroups_.
+    // Per group, zero except for the groups listed in hitGroups_ and contextGroups_, or for
+    // hits_, the first denseGroupCount_ groups when the phrase's words reached many groups.
     std::vector<std::uint32_t> hits_;
     std::vector<std::uint32_t> contextHits_;
     std::vector<std::uint32_t> hitGroups_;
     std::vector<std::uint32_t> contextGroups_;
+    std::uint32_t denseGroupCount_ = 0;
     // One bit per group: the groups with the most hits, and the groups with context hits.
     std::vector<std::uint64_t> candidates_;
     std::vector<std::uint64_t> lifted_;
