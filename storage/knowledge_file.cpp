@@ -57,7 +57,7 @@ void KnowledgeFile::SaveKnowledge(const KnowledgeBase& knowledge, ConversationHo
         outcome = WriteKnowledge(knowledge, &bytes);
         saved = WriteReplacement(bytes);
     } catch (const std::bad_alloc&) {
-        saved = false;
+        // Lack of memory is one more way for the save to fail.
     }
     if (!saved) {
         host.ShowMessage(std::string(kSaveFailedMessage));

@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "engine/conversation_host.h"
 #include "engine/knowledge_base.h"

@@ -17,16 +17,13 @@ constexpr std::string_view kHelp =
 
 }  // namespace
 
-void ConsoleSession::Greet() {
+void ConsoleSession::Run() {
     if (interactive_) {
         WriteLine(out_, kGreeting);
     }
-}
-
-void ConsoleSession::Run() {
-    while (!inputEnded_) {
-        Prompt(host_.ContextEnabled() ? "[context on] > " : "[context off] > ");
-        const std::optional<std::string> line = reader_.NextLine();
+    for (;;) {
+        const std::optional<std::string> line =
+            ReadLine(host_.ContextEnabled() ? "[context on] > " : "[context off] > ");
         if (!line) {
             return;
         }
@@ -44,15 +41,17 @@ void ConsoleSession::Run() {
 
 bool ConsoleSession::RunCommand(const std::string& line) {
     if (line == "/teach") {
-        Teach();
-    } else if (line == "/context on" || line == "/context off") {
+        return Teach();
+    }
+    if (line == "/quit") {
+        return false;
+    }
+    if (line == "/context on" || line == "/context off") {
         host_.SetContextEnabled(line == "/context on");
     } else if (line == "/help") {
         if (interactive_) {
             WriteLine(out_, kHelp);
         }
-    } else if (line == "/quit") {
-        return false;
     } else {
         WriteLine(out_, "!Unknown command: " + line);
     }
@@ -64,21 +63,27 @@ void ConsoleSession::Say(std::string text) {
     engine_.OnSay();
 }
 
-void ConsoleSession::Teach() {
+bool ConsoleSession::Teach() {
     // The dialog's two boxes are the next two lines; input that ends first cancels it.
-    Prompt("If you say this: ");
-    std::optional<std::string> phrase = reader_.NextLine();
-    if (phrase) {
-        Prompt("I should say this: ");
-    }
-    std::optional<std::string> reply = phrase ? reader_.NextLine() : std::nullopt;
-    if (!reply) {
-        inputEnded_ = true;
-        host_.FillTeachDialog({});
-    } else {
+    std::optional<std::string> phrase = ReadLine("If you say this: ");
+    std::optional<std::string> reply = phrase ? ReadLine("I should say this: ") : std::nullopt;
+    if (reply) {
         host_.FillTeachDialog({TeachDialogResult::kOk, std::move(*phrase), std::move(*reply)});
+    } else {
+        host_.FillTeachDialog({});
     }
     engine_.OnTeach();
+    return reply.has_value();
+}
+
+std::optional<std::string> ConsoleSession::ReadLine(std::string_view prompt) {
+    Prompt(prompt);
+    std::optional<std::string> line = reader_.NextLine();
+    if (!line) {
+        // Ctrl+D or Ctrl+C leave the cursor after the prompt; the shell's starts afresh.
+        Prompt("\n");
+    }
+    return line;
 }
 
 void ConsoleSession::Prompt(std::string_view text) {

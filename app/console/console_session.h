@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <ostream>
 #include <string>
 
@@ -19,13 +20,14 @@ public:
 
     // Runs until the input ends or the user quits.
     void Run();
-    void Greet();
 
 private:
-    // False when the command ends the session.
+    // False when the session ends with it.
     bool RunCommand(const std::string& line);
     void Say(std::string text);
-    void Teach();
+    bool Teach();
+    // The next line, after the prompt; nothing once the input has ended.
+    std::optional<std::string> ReadLine(std::string_view prompt);
     void Prompt(std::string_view text);
 
     ConversationEngine& engine_;
@@ -33,7 +35,6 @@ private:
     LineReader& reader_;
     std::ostream& out_;
     bool interactive_;
-    bool inputEnded_ = false;
 };
 
 }  // namespace wobbet

@@ -42,7 +42,6 @@ int main(int argc, char** argv) {
 
     LineReader reader(STDIN_FILENO, stopSignals.Descriptor());
     ConsoleSession session(engine, host, reader, std::cout, isatty(STDIN_FILENO) != 0);
-    session.Greet();
     session.Run();
     knowledgeFile.SaveKnowledge(engine.Knowledge(), host);
     return 0;

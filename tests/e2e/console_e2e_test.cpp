@@ -85,14 +85,6 @@ TEST_F(ConsoleTest, ConversationWithCommandsIsTracedAndLearned) {
               "/slash\r\n\r\n");
 }
 
-TEST_F(ConsoleTest, WithoutTraceOnlyTheRepliesAreShown) {
-    const auto result = Run("hello\nnice weather\n", {"--seed", "1"});
-
-    EXPECT_EQ(result.out, "Hello.\nI feel great.\n");
-    EXPECT_EQ(result.errors, "");
-    EXPECT_EQ(result.status, 0);
-}
-
 TEST_F(ConsoleTest, LearnedRecordsAreKeptAcrossRuns) {
     WriteBytes(knowledgePath, kExampleFileWithLineFeeds);
 
