@@ -1,17 +1,34 @@
 #include "keyword_dictionary.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
-#include <functional>
 
 #include "room_for_one.h"
 
 namespace wobbet {
 namespace {
 
+// Keyword entries are short words: eight bytes at a time, each mixed in by a multiplication,
+// and the high bits folded into the low ones that pick the slot.
 std::uint32_t HashOf(std::string_view text) {
-    const std::size_t hash = std::hash<std::string_view>{}(text);
-    return static_cast<std::uint32_t>(hash ^ (hash >> 32));
+    constexpr std::uint64_t kMultiplier = 0x9E3779B97F4A7C15u;
+    std::uint64_t hash = text.size() * kMultiplier;
+    std::size_t at = 0;
+    for (; at + 8 <= text.size(); at += 8) {
+        std::uint64_t chunk = 0;
+        std::memcpy(&chunk, text.data() + at, 8);
+        hash = (hash ^ chunk) * kMultiplier;
+        hash ^= hash >> 29;
+    }
+    if (at < text.size()) {
+        std::uint64_t chunk = 0;
+        std::memcpy(&chunk, text.data() + at, text.size() - at);
+        hash = (hash ^ chunk) * kMultiplier;
+        hash ^= hash >> 29;
+    }
+    hash *= kMultiplier;
+    return static_cast<std::uint32_t>(hash >> 32);
 }
 
 }  // namespace
@@ -36,11 +53,48 @@ std::uint32_t KeywordDictionary::Find(std::string_view text) const {
 }
 
 std::uint32_t KeywordDictionary::Intern(std::string_view text) {
-    // At most half the slots are used, so probes stay short.
-    if ((texts_.size() + 1) * 2 > slots_.size()) {
-        Grow();
+    Reserve(1);
+    return InternHashed(text, HashOf(text));
+}
+
+void KeywordDictionary::InternAll(std::span<const std::string_view> texts, std::uint32_t* ids) {
+    constexpr std::size_t kBatch = 64;
+    std::array<std::uint32_t, kBatch> hashes;
+    std::array<std::uint32_t, kBatch> firstIds;
+    for (std::size_t first = 0; first < texts.size(); first += kBatch) {
+        const std::span<const std::string_view> batch =
+            texts.subspan(first, std::min(kBatch, texts.size() - first));
+        Reserve(batch.size());
+        const std::size_t mask = slots_.size() - 1;
+        // A large dictionary is mostly out of the caches. The reads of the whole batch are
+        // made first, slots, then entries, then texts, without branching on what they find: as
+        // none depends on another, the processor fetches them together instead of one after
+        // another. A slot that holds another text reads entry 0 instead.
+        std::uint32_t readAhead = 0;
+        for (std::size_t i = 0; i < batch.size(); ++i) {
+            hashes[i] = HashOf(batch[i]);
+        }
+        for (std::size_t i = 0; i < batch.size(); ++i) {
+            readAhead += slots_[hashes[i] & mask].id;
+        }
+        for (std::size_t i = 0; i < batch.size() && !texts_.empty(); ++i) {
+            const Slot& slot = slots_[hashes[i] & mask];
+            const bool same = slot.hash == hashes[i] && slot.id != kEmptySlot;
+            firstIds[i] = same ? slot.id : 0;
+            readAhead += static_cast<std::uint32_t>(texts_[firstIds[i]].size());
+        }
+        for (std::size_t i = 0; i < batch.size() && !texts_.empty(); ++i) {
+            const std::string_view text = texts_[firstIds[i]];
+            readAhead += text.empty() ? 0u : static_cast<unsigned char>(text.back());
+        }
+        readAhead_ += readAhead;
+        for (std::size_t i = 0; i < batch.size(); ++i) {
+            ids[first + i] = InternHashed(batch[i], hashes[i]);
+        }
     }
-    const std::uint32_t hash = HashOf(text);
+}
+
+std::uint32_t KeywordDictionary::InternHashed(std::string_view text, std::uint32_t hash) {
     const std::size_t slot = SlotOf(text, hash);
     if (slots_[slot].id != kEmptySlot) {
         return slots_[slot].id;
@@ -50,13 +104,23 @@ std::uint32_t KeywordDictionary::Intern(std::string_view text) {
     const std::string_view stored = Store(text);
     const auto id = static_cast<std::uint32_t>(texts_.size());
     texts_.push_back(stored);
-    containsSpace_.push_back(text.find(' ') != std::string_view::npos ? 1 : 0);
+    const bool containsSpace = text.find(' ') != std::string_view::npos;
+    containsSpace_.push_back(containsSpace ? 1 : 0);
+    countContainingSpace_ += containsSpace ? 1 : 0;
     slots_[slot] = {hash, id};
     return id;
 }
 
-void KeywordDictionary::Grow() {
-    std::vector<Slot> slots(std::max<std::size_t>(64, slots_.size() * 2), Slot{0, kEmptySlot});
+void KeywordDictionary::Reserve(std::size_t more) {
+    // At most half the slots are used, so probes stay short.
+    std::size_t slotCount = std::max<std::size_t>(64, slots_.size());
+    while ((texts_.size() + more) * 2 > slotCount) {
+        slotCount *= 2;
+    }
+    if (slotCount == slots_.size()) {
+        return;
+    }
+    std::vector<Slot> slots(slotCount, Slot{0, kEmptySlot});
     const std::size_t mask = slots.size() - 1;
     for (const Slot& used : slots_) {
         if (used.id != kEmptySlot) {

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string_view>
 #include <vector>
 
@@ -24,12 +25,16 @@ public:
 
     // The number of the text, adding it when it is new.
     std::uint32_t Intern(std::string_view text);
+    // Interns each of the texts into ids, in order, as many Intern calls would, but quicker
+    // when the dictionary is larger than the processor's caches.
+    void InternAll(std::span<const std::string_view> texts, std::uint32_t* ids);
     // The number of the text, or kNotFound.
     std::uint32_t Find(std::string_view text) const;
 
     std::string_view Text(std::uint32_t id) const { return texts_[id]; }
     // Whether the entry holds a space, so that it can match a run of words.
     bool ContainsSpace(std::uint32_t id) const { return containsSpace_[id] != 0; }
+    std::size_t CountContainingSpace() const { return countContainingSpace_; }
     std::size_t Size() const { return texts_.size(); }
 
     void Clear();
@@ -44,18 +49,23 @@ private:
     static constexpr std::size_t kBlockSize = 64 * 1024;
 
     std::size_t SlotOf(std::string_view text, std::uint32_t hash) const;
-    void Grow();
+    std::uint32_t InternHashed(std::string_view text, std::uint32_t hash);
+    // Makes room for `more` entries more.
+    void Reserve(std::size_t more);
     std::string_view Store(std::string_view text);
 
     std::vector<std::string_view> texts_;  // into blocks_
     // Apart from the texts, as indexing asks it of every entry of the table.
     std::vector<std::uint8_t> containsSpace_;
+    std::size_t countContainingSpace_ = 0;
     // Open addressing with linear probing; an empty slot has the number kEmptySlot.
     std::vector<Slot> slots_;
     // Texts are copied into blocks that never move, so the views above stay valid.
     std::vector<std::unique_ptr<char[]>> blocks_;
     std::size_t blockUsed_ = 0;
     std::size_t blockCapacity_ = 0;
+    // Where InternAll leaves what it read ahead, so that the reads are not optimised away.
+    std::uint32_t readAhead_ = 0;
 };
 
 }  // namespace wobbet

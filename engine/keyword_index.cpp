@@ -19,28 +19,47 @@ KeywordIndex::Groups KeywordIndex::GroupsOf(const Postings& postings, std::uint3
     return groups;
 }
 
-void KeywordIndex::StartVisit() {
-    // A new visit number forgets the previous group's words; on wrapping, forget all.
-    if (++visit_ == 0) {
-        std::fill(lastVisitOf_.begin(), lastVisitOf_.end(), 0);
-        visit_ = 1;
+bool KeywordIndex::AlreadyInGroup(std::uint32_t id, std::size_t idCount) {
+    if (!groupMarked_) {
+        const auto holds = [id](const std::vector<std::uint32_t>& ids) {
+            return std::find(ids.begin(), ids.end(), id) != ids.end();
+        };
+        // Groups are short: looking through them beats marking words in a large array.
+        if (groupPrimary_.size() + groupContext_.size() < kShortGroup) {
+            return holds(groupPrimary_) || holds(groupContext_);
+        }
+        // A long group: mark what it holds so far, and look further words up by mark. A new
+        // mark forgets the previous group's; on wrapping, all are forgotten.
+        if (lastMarkOf_.size() < idCount) {
+            lastMarkOf_.resize(idCount, 0);
+        }
+        if (++mark_ == 0) {
+            std::fill(lastMarkOf_.begin(), lastMarkOf_.end(), 0);
+            mark_ = 1;
+        }
+        for (const std::vector<std::uint32_t>* ids : {&groupPrimary_, &groupContext_}) {
+            for (std::uint32_t held : *ids) {
+                lastMarkOf_[held] = mark_;
+            }
+        }
+        groupMarked_ = true;
     }
+    return lastMarkOf_[id] == mark_;
 }
 
 template <typename OnGroup>
 void KeywordIndex::ForEachGroup(std::span<const std::uint32_t> entries, std::size_t begin,
                                 std::uint32_t firstGroup, const KeywordDictionary& dictionary,
                                 OnGroup onGroup) {
-    if (lastVisitOf_.size() < dictionary.Size()) {
-        lastVisitOf_.resize(dictionary.Size(), 0);
-    }
+    // Entries the program makes never hold a space; then there is nothing to look up.
+    const bool mayHoldSpaces = dictionary.CountContainingSpace() > 0;
     std::uint32_t group = firstGroup;
     std::size_t groupStart = begin;
     bool inContext = false;
     bool irregular = false;
     groupPrimary_.clear();
     groupContext_.clear();
-    StartVisit();
+    groupMarked_ = false;
     for (std::size_t position = begin; position < entries.size(); ++position) {
         const std::uint32_t id = entries[position];
         if (id == kTerminatorId) {
@@ -55,13 +74,15 @@ void KeywordIndex::ForEachGroup(std::span<const std::uint32_t> entries, std::siz
             irregular = false;
             groupPrimary_.clear();
             groupContext_.clear();
-            StartVisit();
+            groupMarked_ = false;
         } else if (id == kContextMarkerId) {
             inContext = true;
-        } else if (lastVisitOf_[id] != visit_) {
-            lastVisitOf_[id] = visit_;
+        } else if (!AlreadyInGroup(id, dictionary.Size())) {
             (inContext ? groupContext_ : groupPrimary_).push_back(id);
-            irregular = irregular || dictionary.ContainsSpace(id);
+            if (groupMarked_) {
+                lastMarkOf_[id] = mark_;
+            }
+            irregular = irregular || (mayHoldSpaces && dictionary.ContainsSpace(id));
         }
     }
 }

@@ -67,7 +67,8 @@ private:
     static Groups GroupsOf(const Postings& postings, std::uint32_t id);
     void Rebuild(std::span<const std::uint32_t> entries, const KeywordDictionary& dictionary);
     void AddRecent(std::span<const std::uint32_t> entries, const KeywordDictionary& dictionary);
-    void StartVisit();
+    // Whether the group being walked already holds the word.
+    bool AlreadyInGroup(std::uint32_t id, std::size_t idCount);
     // Calls onGroup for each group that entries [begin, entries.size()) complete, numbering
     // them from firstGroup, with its distinct primary and context keywords.
     template <typename OnGroup>
@@ -82,11 +83,14 @@ private:
     std::uint32_t indexedGroups_ = 0;
     std::uint32_t recentGroups_ = 0;
 
-    // Scratch of ForEachGroup: for each entry number, the visit that last saw it in a group.
-    std::vector<std::uint32_t> lastVisitOf_;
-    std::uint32_t visit_ = 0;
+    // Scratch of ForEachGroup: the distinct words of the group being walked, by section, and
+    // for a long group, for each entry number the mark of the last group that held it.
+    static constexpr std::size_t kShortGroup = 16;
     std::vector<std::uint32_t> groupPrimary_;
     std::vector<std::uint32_t> groupContext_;
+    bool groupMarked_ = false;
+    std::vector<std::uint32_t> lastMarkOf_;
+    std::uint32_t mark_ = 0;
 };
 
 }  // namespace wobbet

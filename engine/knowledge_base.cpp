@@ -1,5 +1,6 @@
 #include "knowledge_base.h"
 
+#include <algorithm>
 #include <array>
 #include <span>
 
@@ -38,6 +39,8 @@ void KnowledgeBase::Clear() {
     replyEnds_ = {};
     dictionary_.Clear();
     keywordIds_ = {};
+    pendingText_ = {};
+    pendingEnds_ = {};
     groupCount_ = 0;
     groupedEntries_ = 0;
     index_.Clear();
@@ -64,16 +67,37 @@ void KnowledgeBase::AppendResponse(std::string_view reply) {
 }
 
 void KnowledgeBase::AppendKeyword(std::string_view entry) {
-    MakeRoomForOne(&keywordIds_);
-    const std::uint32_t id = dictionary_.Intern(entry);
-    keywordIds_.push_back(id);
-    if (id == KeywordIndex::kTerminatorId) {
+    if (pendingEnds_.size() == kPendingLimit) {
+        NumberPending();
+    }
+    // Room first, so that a failure appends nothing.
+    pendingEnds_.reserve(kPendingLimit);
+    pendingText_.append(entry);
+    pendingEnds_.push_back(pendingText_.size());
+    if (entry == kTerminator) {
         ++groupCount_;
-        groupedEntries_ = keywordIds_.size();
+        groupedEntries_ = KeywordCount();
     }
 }
 
+void KnowledgeBase::NumberPending() {
+    std::array<std::string_view, kPendingLimit> entries;
+    for (std::size_t i = 0; i < pendingEnds_.size(); ++i) {
+        entries[i] = Keyword(keywordIds_.size() + i);
+    }
+    const std::size_t numbered = keywordIds_.size();
+    if (keywordIds_.capacity() - numbered < pendingEnds_.size()) {
+        keywordIds_.reserve(std::max(numbered * 2, numbered + pendingEnds_.size()));
+    }
+    std::array<std::uint32_t, kPendingLimit> ids;
+    dictionary_.InternAll(std::span(entries).first(pendingEnds_.size()), ids.data());
+    keywordIds_.insert(keywordIds_.end(), ids.begin(), ids.begin() + pendingEnds_.size());
+    pendingText_.clear();
+    pendingEnds_.clear();
+}
+
 const KeywordIndex& KnowledgeBase::Index() {
+    NumberPending();
     index_.CatchUp(std::span(keywordIds_).first(groupedEntries_), groupCount_, dictionary_);
     return index_;
 }

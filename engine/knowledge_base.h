@@ -40,26 +40,37 @@ public:
         const std::size_t begin = index == 0 ? 0 : replyEnds_[index - 1];
         return std::string_view(replyText_).substr(begin, replyEnds_[index] - begin);
     }
-    std::size_t KeywordCount() const { return keywordIds_.size(); }
+    std::size_t KeywordCount() const { return keywordIds_.size() + pendingEnds_.size(); }
     std::string_view Keyword(std::size_t index) const {
-        return dictionary_.Text(keywordIds_[index]);
+        if (index < keywordIds_.size()) {
+            return dictionary_.Text(keywordIds_[index]);
+        }
+        const std::size_t pending = index - keywordIds_.size();
+        const std::size_t begin = pending == 0 ? 0 : pendingEnds_[pending - 1];
+        return std::string_view(pendingText_).substr(begin, pendingEnds_[pending] - begin);
     }
 
     // Complete keyword groups: the number of terminators.
     std::size_t GroupCount() const { return groupCount_; }
     const KeywordDictionary& Dictionary() const { return dictionary_; }
-    // Keyword entry i as its number in the dictionary.
-    std::uint32_t KeywordId(std::size_t index) const { return keywordIds_[index]; }
     // The keyword index, first brought up to date with the groups completed since.
     const KeywordIndex& Index();
 
 private:
+    // Entries wait in a small batch before they get their numbers, which a large dictionary
+    // gives much quicker to a batch than to one entry at a time.
+    static constexpr std::size_t kPendingLimit = 64;
+
     void Clear();
+    void NumberPending();
 
     std::string replyText_;
     std::vector<std::size_t> replyEnds_;  // reply i ends at replyEnds_[i] in replyText_
     KeywordDictionary dictionary_;
     std::vector<std::uint32_t> keywordIds_;
+    // The entries after keywordIds_, not numbered yet.
+    std::string pendingText_;
+    std::vector<std::size_t> pendingEnds_;
     std::uint32_t groupCount_ = 0;
     std::size_t groupedEntries_ = 0;  // entries up to and with the last terminator
     KeywordIndex index_;

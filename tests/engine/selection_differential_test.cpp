@@ -266,6 +266,41 @@ TEST_F(SelectionDifferentialTest, LargeKnowledgeBaseWithCommonAndRareWords) {
     }
 }
 
+TEST_F(SelectionDifferentialTest, LongGroupsThatRepeatTheirWords) {
+    // Groups of dozens of entries over a vocabulary of a few dozen words: most words come back
+    // within the group, in either section.
+    std::vector<std::string> vocabulary;
+    for (int i = 0; i < 40; ++i) {
+        vocabulary.push_back("V" + std::to_string(i));
+    }
+    auto phrase = [&](std::size_t words) {
+        std::string text = " ";
+        for (std::size_t i = 0; i < words; ++i) {
+            text += vocabulary[Below(vocabulary.size())] + " ";
+        }
+        return text;
+    };
+    for (int record = 0; record < 200; ++record) {
+        engine.Knowledge().AppendResponse("Reply.");
+        for (std::size_t i = Below(60); i > 0; --i) {
+            engine.Knowledge().AppendKeyword(OneIn(20) ? std::string(KnowledgeBase::kContextMarker)
+                                                       : vocabulary[Below(vocabulary.size())]);
+        }
+        engine.Knowledge().AppendKeyword(KnowledgeBase::kTerminator);
+    }
+    for (int turn = 0; turn < 100; ++turn) {
+        const std::size_t words = 1 + Below(12);
+        engine.Memory().LastResponse = phrase(Below(20));
+        engine.Memory().LastResponseWords = static_cast<std::int32_t>(Below(5));
+        host.context = OneIn(2);
+        ExpectSameSelection<EdgeRandom>(phrase(words), static_cast<std::int32_t>(words),
+                                        static_cast<std::uint32_t>(random()));
+        if (HasFatalFailure()) {
+            return;
+        }
+    }
+}
+
 TEST_F(SelectionDifferentialTest, ContextScoresBeyondWhatAFloatHoldsToTheDraw) {
     // From 256 context hits on, a 32-bit tie value cannot tell neighbouring draws apart, so the
     // stored value decides ties that the draws alone would not.
