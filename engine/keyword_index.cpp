@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-#include "room_for_one.h"
-
 namespace wobbet {
 
 KeywordIndex::Groups KeywordIndex::GroupsOf(const Postings& postings, std::uint32_t id) {
@@ -13,8 +11,8 @@ KeywordIndex::Groups KeywordIndex::GroupsOf(const Postings& postings, std::uint3
             std::span(postings.groups)
                 .subspan(postings.start[id], postings.start[id + 1] - postings.start[id]);
     }
-    if (id < postings.recent.size()) {
-        groups.recent = postings.recent[id];
+    if (const auto recent = postings.recent.find(id); recent != postings.recent.end()) {
+        groups.recent = recent->second;
     }
     return groups;
 }
@@ -153,11 +151,6 @@ void KeywordIndex::Rebuild(std::span<const std::uint32_t> entries,
 
 void KeywordIndex::AddRecent(std::span<const std::uint32_t> entries,
                              const KeywordDictionary& dictionary) {
-    const std::size_t ids = dictionary.Size();
-    if (primary_.recent.size() < ids) {
-        primary_.recent.resize(ids);
-        context_.recent.resize(ids);
-    }
     ForEachGroup(entries, indexedEntries_, indexedGroups_, dictionary,
                  [this](std::uint32_t group, const std::vector<std::uint32_t>& primaryIds,
                         const std::vector<std::uint32_t>& contextIds) {

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <unordered_map>
 #include <vector>
 
 #include "keyword_dictionary.h"
@@ -44,8 +45,8 @@ public:
 
     // Indexes the groups of entries that are not indexed yet. The entries are the whole keyword
     // table up to its last terminator, holding groupCount groups; earlier calls saw a beginning
-    // of the same table.
-    // Throws std::bad_alloc when memory runs out, leaving an index that the next call rebuilds.
+    // of the same table. Throws std::bad_alloc when memory runs out, leaving an empty index
+    // that the next call rebuilds.
     void CatchUp(std::span<const std::uint32_t> entries, std::uint32_t groupCount,
                  const KeywordDictionary& dictionary);
     void Clear() { *this = KeywordIndex(); }
@@ -60,8 +61,8 @@ private:
         // Rebuilt part: keyword id's groups are groups[start[id]] to groups[start[id + 1]].
         std::vector<std::size_t> start;
         std::vector<std::uint32_t> groups;
-        // Groups added since, by keyword id.
-        std::vector<std::vector<std::uint32_t>> recent;
+        // Groups added since, by keyword id: the few keywords of recently learned records.
+        std::unordered_map<std::uint32_t, std::vector<std::uint32_t>> recent;
     };
 
     static Groups GroupsOf(const Postings& postings, std::uint32_t id);
