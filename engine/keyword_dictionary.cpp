@@ -23,12 +23,27 @@ std::uint32_t HashOf(std::string_view text) {
     }
     if (at < text.size()) {
         std::uint64_t chunk = 0;
-        std::memcpy(&chunk, text.data() + at, text.size() - at);
+        for (std::size_t shift = 0; at < text.size(); ++at, shift += 8) {
+            chunk |= std::uint64_t{static_cast<unsigned char>(text[at])} << shift;
+        }
         hash = (hash ^ chunk) * kMultiplier;
         hash ^= hash >> 29;
     }
     hash *= kMultiplier;
     return static_cast<std::uint32_t>(hash >> 32);
+}
+
+// Equality without a library call, as keyword entries are a few bytes long.
+bool SameText(std::string_view stored, std::string_view text) {
+    if (stored.size() != text.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (stored[i] != text[i]) {
+            return false;
+        }
+    }
+    return true;
 }
 
 }  // namespace
@@ -38,7 +53,7 @@ std::size_t KeywordDictionary::SlotOf(std::string_view text, std::uint32_t hash)
     for (std::size_t slot = hash & mask;; slot = (slot + 1) & mask) {
         const Slot& candidate = slots_[slot];
         if (candidate.id == kEmptySlot ||
-            (candidate.hash == hash && texts_[candidate.id] == text)) {
+            (candidate.hash == hash && SameText(texts_[candidate.id], text))) {
             return slot;
         }
     }
@@ -58,40 +73,44 @@ std::uint32_t KeywordDictionary::Intern(std::string_view text) {
 }
 
 void KeywordDictionary::InternAll(std::span<const std::string_view> texts, std::uint32_t* ids) {
-    constexpr std::size_t kBatch = 64;
+    constexpr std::size_t kBatch = kReadAheadBatch;
     std::array<std::uint32_t, kBatch> hashes;
-    std::array<std::uint32_t, kBatch> firstIds;
     for (std::size_t first = 0; first < texts.size(); first += kBatch) {
         const std::span<const std::string_view> batch =
             texts.subspan(first, std::min(kBatch, texts.size() - first));
         Reserve(batch.size());
-        const std::size_t mask = slots_.size() - 1;
-        // A large dictionary is mostly out of the caches. The reads of the whole batch are
-        // made first, slots, then entries, then texts, without branching on what they find: as
-        // none depends on another, the processor fetches them together instead of one after
-        // another. A slot that holds another text reads entry 0 instead.
-        std::uint32_t readAhead = 0;
         for (std::size_t i = 0; i < batch.size(); ++i) {
             hashes[i] = HashOf(batch[i]);
         }
-        for (std::size_t i = 0; i < batch.size(); ++i) {
-            readAhead += slots_[hashes[i] & mask].id;
+        if (slots_.size() * sizeof(Slot) > kCachedSlotsSize && !texts_.empty()) {
+            ReadAhead(std::span(hashes).first(batch.size()));
         }
-        for (std::size_t i = 0; i < batch.size() && !texts_.empty(); ++i) {
-            const Slot& slot = slots_[hashes[i] & mask];
-            const bool same = slot.hash == hashes[i] && slot.id != kEmptySlot;
-            firstIds[i] = same ? slot.id : 0;
-            readAhead += static_cast<std::uint32_t>(texts_[firstIds[i]].size());
-        }
-        for (std::size_t i = 0; i < batch.size() && !texts_.empty(); ++i) {
-            const std::string_view text = texts_[firstIds[i]];
-            readAhead += text.empty() ? 0u : static_cast<unsigned char>(text.back());
-        }
-        readAhead_ += readAhead;
         for (std::size_t i = 0; i < batch.size(); ++i) {
             ids[first + i] = InternHashed(batch[i], hashes[i]);
         }
     }
+}
+
+void KeywordDictionary::ReadAhead(std::span<const std::uint32_t> hashes) {
+    // The reads of the whole batch are made first, slots, then entries, then texts, without
+    // branching on what they find: as none depends on another, the processor fetches them
+    // together instead of one after another. A slot that holds another text reads entry 0.
+    const std::size_t mask = slots_.size() - 1;
+    std::array<std::uint32_t, kReadAheadBatch> firstIds;
+    std::uint32_t readAhead = 0;
+    for (std::size_t i = 0; i < hashes.size(); ++i) {
+        readAhead += slots_[hashes[i] & mask].id;
+    }
+    for (std::size_t i = 0; i < hashes.size(); ++i) {
+        const Slot& slot = slots_[hashes[i] & mask];
+        firstIds[i] = slot.hash == hashes[i] && slot.id != kEmptySlot ? slot.id : 0;
+        readAhead += static_cast<std::uint32_t>(texts_[firstIds[i]].size());
+    }
+    for (std::size_t i = 0; i < hashes.size(); ++i) {
+        const std::string_view text = texts_[firstIds[i]];
+        readAhead += text.empty() ? 0u : static_cast<unsigned char>(text.back());
+    }
+    readAhead_ += readAhead;
 }
 
 std::uint32_t KeywordDictionary::InternHashed(std::string_view text, std::uint32_t hash) {

@@ -46,10 +46,15 @@ private:
         std::uint32_t id;
     };
     static constexpr std::uint32_t kEmptySlot = UINT32_MAX;
+    static constexpr std::size_t kReadAheadBatch = 64;
+    // Slots beyond this size are mostly out of the caches, so InternAll reads ahead.
+    static constexpr std::size_t kCachedSlotsSize = 512 * 1024;
     static constexpr std::size_t kBlockSize = 64 * 1024;
 
     std::size_t SlotOf(std::string_view text, std::uint32_t hash) const;
     std::uint32_t InternHashed(std::string_view text, std::uint32_t hash);
+    // Reads what interning a batch of texts with these hashes will read.
+    void ReadAhead(std::span<const std::uint32_t> hashes);
     // Makes room for `more` entries more.
     void Reserve(std::size_t more);
     std::string_view Store(std::string_view text);
