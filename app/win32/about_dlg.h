@@ -1,0 +1,13 @@
+#pragma once
+
+#include "framework/dialog.h"
+
+namespace wobbet {
+
+// The About box: the program's name, version and maker beside its icon.
+class CAboutDlg : public win32::Dialog {
+public:
+    explicit CAboutDlg(win32::Dialog* owner);
+};
+
+}  // namespace wobbet

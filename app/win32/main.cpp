@@ -1,0 +1,8 @@
+#include <windows.h>
+
+#include "bot_app.h"
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    wobbet::CBotApp application;
+    return application.Run();
+}
