@@ -6,6 +6,7 @@
 #include "conversation_host.h"
 #include "knowledge_base.h"
 #include "random_generator.h"
+#include "response_selector.h"
 
 namespace wobbet {
 
@@ -51,6 +52,7 @@ private:
     RandomGenerator& random_;
     KnowledgeBase knowledge_;
     ConversationMemory memory_;
+    ResponseSelector selector_;
     std::int16_t mood_ = kInitialMood;
 };
 

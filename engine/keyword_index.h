@@ -1,0 +1,97 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <unordered_map>
+#include <vector>
+
+#include "keyword_dictionary.h"
+
+namespace wobbet {
+
+// The keyword groups by keyword: for each entry number, the groups that count it as a primary
+// keyword and the groups that count it as a context keyword, so that selection visits only the
+// groups that can score. Only complete groups are indexed, as entries after the last terminator
+// are never scored.
+//
+// A group counts each word once, in the first section it appears in. That is what matching a
+// keyword against the space-framed list of the group's earlier keywords gives, as long as no
+// entry of the group holds a space; groups with such an entry are kept apart, as irregular
+// groups, for selection to match entry by entry.
+//
+// Appending stays cheap because the index catches up only when it is asked: many new groups,
+// as after loading the knowledge file, are indexed by rebuilding it whole in two sequential
+// passes; a few, as after learning, are added to short lists of recent groups.
+class KeywordIndex {
+public:
+    // A group with an entry that holds a space: its entries are [firstEntry, terminatorEntry).
+    struct IrregularGroup {
+        std::uint32_t group;
+        std::size_t firstEntry;
+        std::size_t terminatorEntry;
+    };
+
+    // The groups of one keyword in ascending order: those indexed by the last rebuild, then
+    // those added since.
+    struct Groups {
+        std::span<const std::uint32_t> rebuilt;
+        std::span<const std::uint32_t> recent;
+    };
+
+    // Entry numbers reserved for the terminator and the context marker.
+    static constexpr std::uint32_t kTerminatorId = 0;
+    static constexpr std::uint32_t kContextMarkerId = 1;
+
+    // Indexes the groups of entries that are not indexed yet. The entries are the whole keyword
+    // table up to its last terminator, holding groupCount groups; earlier calls saw a beginning
+    // of the same table. Throws std::bad_alloc when memory runs out, leaving an empty index
+    // that the next call rebuilds.
+    void CatchUp(std::span<const std::uint32_t> entries, std::uint32_t groupCount,
+                 const KeywordDictionary& dictionary);
+    void Clear() { *this = KeywordIndex(); }
+
+    Groups PrimaryGroups(std::uint32_t id) const { return GroupsOf(primary_, id); }
+    Groups ContextGroups(std::uint32_t id) const { return GroupsOf(context_, id); }
+    std::span<const IrregularGroup> IrregularGroups() const { return irregularGroups_; }
+
+private:
+    // The groups of every keyword of one section.
+    struct Postings {
+        // Rebuilt part: keyword id's groups are groups[start[id]] to groups[start[id + 1]].
+        std::vector<std::size_t> start;
+        std::vector<std::uint32_t> groups;
+        // Groups added since, by keyword id: the few keywords of recently learned records.
+        std::unordered_map<std::uint32_t, std::vector<std::uint32_t>> recent;
+    };
+
+    static Groups GroupsOf(const Postings& postings, std::uint32_t id);
+    void Rebuild(std::span<const std::uint32_t> entries, const KeywordDictionary& dictionary);
+    void AddRecent(std::span<const std::uint32_t> entries, const KeywordDictionary& dictionary);
+    // Whether the group being walked already holds the word.
+    bool AlreadyInGroup(std::uint32_t id, std::size_t idCount);
+    // Calls onGroup for each group that entries [begin, entries.size()) complete, numbering
+    // them from firstGroup, with its distinct primary and context keywords.
+    template <typename OnGroup>
+    void ForEachGroup(std::span<const std::uint32_t> entries, std::size_t begin,
+                      std::uint32_t firstGroup, const KeywordDictionary& dictionary,
+                      OnGroup onGroup);
+
+    Postings primary_;
+    Postings context_;
+    std::vector<IrregularGroup> irregularGroups_;
+    std::size_t indexedEntries_ = 0;
+    std::uint32_t indexedGroups_ = 0;
+    std::uint32_t recentGroups_ = 0;
+
+    // Scratch of ForEachGroup: the distinct words of the group being walked, by section, and
+    // for a long group, for each entry number the mark of the last group that held it.
+    static constexpr std::size_t kShortGroup = 16;
+    std::vector<std::uint32_t> groupPrimary_;
+    std::vector<std::uint32_t> groupContext_;
+    bool groupMarked_ = false;
+    std::vector<std::uint32_t> lastMarkOf_;
+    std::uint32_t mark_ = 0;
+};
+
+}  // namespace wobbet

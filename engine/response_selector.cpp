@@ -1,0 +1,297 @@
+#include "response_selector.h"
+
+#include <algorithm>
+#include <bit>
+
+namespace wobbet {
+namespace {
+
+const float kFraction = std::bit_cast<float>(0x38000100u);
+
+// Whether text holds the word with a space on each side.
+bool ContainsWord(std::string_view text, std::string_view word) {
+    for (std::size_t at = text.find(word, 1); at != std::string_view::npos;
+         at = text.find(word, at + 1)) {
+        const std::size_t end = at + word.size();
+        if (text[at - 1] == ' ' && end < text.size() && text[end] == ' ') {
+            return true;
+        }
+    }
+    return false;
+}
+
+// The context score that adding 1.0f per context hit gives: exact up to 2^24, where adding one
+// more no longer changes a float.
+float ContextScoreOf(std::uint32_t contextHits) {
+    constexpr std::uint32_t kLargestExact = 1u << 24;
+    return static_cast<float>(std::min(contextHits, kLargestExact));
+}
+
+// The distinct dictionary numbers of the words of text that have a space on each side. An entry
+// without spaces is found in text exactly when it is one of these words.
+void CollectKnownWords(std::string_view text, const KeywordDictionary& dictionary,
+                       std::vector<std::uint32_t>* ids) {
+    ids->clear();
+    std::size_t start = 0;
+    while (start < text.size()) {
+        if (text[start] == ' ') {
+            ++start;
+            continue;
+        }
+        const std::size_t end = text.find(' ', start);
+        if (end == std::string_view::npos) {
+            break;
+        }
+        if (start > 0) {
+            const std::uint32_t id = dictionary.Find(text.substr(start, end - start));
+            if (id != KeywordDictionary::kNotFound) {
+                ids->push_back(id);
+            }
+        }
+        start = end;
+    }
+    std::sort(ids->begin(), ids->end());
+    ids->erase(std::unique(ids->begin(), ids->end()), ids->end());
+}
+
+void SetBit(std::vector<std::uint64_t>* bits, std::uint32_t index) {
+    (*bits)[index >> 6] |= std::uint64_t{1} << (index & 63);
+}
+
+// The first index from `from` on whose bit wordAt gives set, or `limit`.
+template <typename WordAt>
+std::uint32_t NextSetBit(WordAt wordAt, std::uint32_t from, std::uint32_t limit) {
+    if (from >= limit) {
+        return limit;
+    }
+    std::size_t word = from >> 6;
+    const std::size_t wordCount = (std::size_t{limit} + 63) >> 6;
+    std::uint64_t bits = wordAt(word) & (~std::uint64_t{0} << (from & 63));
+    while (bits == 0) {
+        if (++word == wordCount) {
+            return limit;
+        }
+        bits = wordAt(word);
+    }
+    const std::size_t found = word * 64 + static_cast<std::size_t>(std::countr_zero(bits));
+    return static_cast<std::uint32_t>(std::min<std::size_t>(found, limit));
+}
+
+// The scan's running winner, offered the groups in table order.
+class Winner {
+public:
+    explicit Winner(std::uint32_t mostHits) : mostHits_(mostHits) {}
+
+    void Offer(double tie, std::uint32_t group) {
+        const auto hits = static_cast<std::int32_t>(mostHits_);
+        if (hits > best_.hits || (hits == best_.hits && tie > static_cast<double>(best_.tie))) {
+            best_ = {hits, static_cast<float>(tie), static_cast<std::int32_t>(group)};
+        }
+    }
+    // Whether no later group with the most hits and this context score can win any more: its
+    // tie value stays below contextScore + 1, which the stored one has reached.
+    bool Rules(float contextScore) const {
+        return best_.hits == static_cast<std::int32_t>(mostHits_) &&
+               static_cast<double>(best_.tie) >= static_cast<double>(contextScore) + 1.0;
+    }
+    const ScanWinner& Best() const { return best_; }
+
+private:
+    std::uint32_t mostHits_;
+    ScanWinner best_;
+};
+
+}  // namespace
+
+double RandomFraction(RandomGenerator& random) {
+    return static_cast<double>(random.Next()) * static_cast<double>(kFraction);
+}
+
+void ResponseSelector::ForgetLastScan() {
+    if (denseGroupCount_ > 0) {
+        std::fill_n(hits_.begin(), denseGroupCount_, 0);
+        std::fill_n(candidates_.begin(), (std::size_t{denseGroupCount_} + 63) / 64, 0);
+        denseGroupCount_ = 0;
+    }
+    for (std::uint32_t group : hitGroups_) {
+        hits_[group] = 0;
+        candidates_[group >> 6] = 0;
+    }
+    for (std::uint32_t group : contextGroups_) {
+        contextHits_[group] = 0;
+        lifted_[group >> 6] = 0;
+    }
+    hitGroups_.clear();
+    contextGroups_.clear();
+}
+
+void ResponseSelector::Prepare(std::uint32_t groupCount) {
+    ForgetLastScan();
+    if (hits_.size() < groupCount) {
+        hits_.resize(groupCount, 0);
+        contextHits_.resize(groupCount, 0);
+        candidates_.resize((std::size_t{groupCount} + 63) / 64, 0);
+        lifted_.resize(candidates_.size(), 0);
+    }
+}
+
+void ResponseSelector::CountHits(const KnowledgeBase& knowledge, const KeywordIndex& index,
+                                 std::string_view phrase, std::uint32_t groupCount) {
+    CollectKnownWords(phrase, knowledge.Dictionary(), &words_);
+    std::size_t hitCount = 0;
+    for (std::uint32_t id : words_) {
+        const KeywordIndex::Groups groups = index.PrimaryGroups(id);
+        hitCount += groups.rebuilt.size() + groups.recent.size();
+    }
+    // Common words reach a good share of all groups: then counting without noting which groups
+    // were reached, and going over all of them afterwards, is quicker.
+    if (hitCount > groupCount / 8) {
+        denseGroupCount_ = groupCount;
+    }
+    for (std::uint32_t id : words_) {
+        const KeywordIndex::Groups groups = index.PrimaryGroups(id);
+        for (std::span<const std::uint32_t> part : {groups.rebuilt, groups.recent}) {
+            if (denseGroupCount_ > 0) {
+                for (std::uint32_t group : part) {
+                    ++hits_[group];
+                }
+            } else {
+                for (std::uint32_t group : part) {
+                    if (hits_[group] == 0) {
+                        hitGroups_.push_back(group);
+                    }
+                    ++hits_[group];
+                }
+            }
+        }
+    }
+}
+
+void ResponseSelector::CountContextHits(const KnowledgeBase& knowledge, const KeywordIndex& index,
+                                        std::string_view lastResponse) {
+    CollectKnownWords(lastResponse, knowledge.Dictionary(), &words_);
+    for (std::uint32_t id : words_) {
+        const KeywordIndex::Groups groups = index.ContextGroups(id);
+        for (std::span<const std::uint32_t> part : {groups.rebuilt, groups.recent}) {
+            for (std::uint32_t group : part) {
+                if (contextHits_[group] == 0) {
+                    contextGroups_.push_back(group);
+                }
+                ++contextHits_[group];
+            }
+        }
+    }
+}
+
+void ResponseSelector::CountIrregularGroups(const KnowledgeBase& knowledge,
+                                            const KeywordIndex& index, std::string_view phrase,
+                                            std::string_view lastResponse) {
+    // Entry by entry, with the list of the group's earlier keywords framed by spaces.
+    for (const KeywordIndex::IrregularGroup& irregular : index.IrregularGroups()) {
+        std::uint32_t hits = 0;
+        std::uint32_t contextHits = 0;
+        bool inContext = false;
+        seen_ = " ";
+        for (std::size_t position = irregular.firstEntry; position < irregular.terminatorEntry;
+             ++position) {
+            const std::string_view entry = knowledge.Keyword(position);
+            if (entry == KnowledgeBase::kContextMarker) {
+                inContext = true;
+            } else if (!ContainsWord(seen_, entry)) {
+                if (inContext) {
+                    contextHits += ContainsWord(lastResponse, entry) ? 1u : 0u;
+                } else {
+                    hits += ContainsWord(phrase, entry) ? 1u : 0u;
+                }
+                seen_ += entry;
+                seen_ += ' ';
+            }
+        }
+        if (hits > 0) {
+            if (denseGroupCount_ == 0) {
+                hitGroups_.push_back(irregular.group);
+            }
+            hits_[irregular.group] = hits;
+        }
+        if (contextHits > 0) {
+            contextGroups_.push_back(irregular.group);
+            contextHits_[irregular.group] = contextHits;
+        }
+    }
+}
+
+std::uint32_t ResponseSelector::MarkCandidates() {
+    std::uint32_t mostHits = 0;
+    if (denseGroupCount_ > 0) {
+        const auto counted = std::span(hits_).first(denseGroupCount_);
+        mostHits = *std::max_element(counted.begin(), counted.end());
+        for (std::size_t first = 0; first < counted.size(); first += 64) {
+            std::uint64_t word = 0;
+            const std::size_t count = std::min<std::size_t>(64, counted.size() - first);
+            for (std::size_t bit = 0; bit < count; ++bit) {
+                word |= std::uint64_t{counted[first + bit] == mostHits} << bit;
+            }
+            candidates_[first / 64] = word;
+        }
+    }
+    for (std::uint32_t group : hitGroups_) {
+        mostHits = std::max(mostHits, hits_[group]);
+    }
+    for (std::uint32_t group : hitGroups_) {
+        if (hits_[group] == mostHits) {
+            SetBit(&candidates_, group);
+        }
+    }
+    for (std::uint32_t group : contextGroups_) {
+        SetBit(&lifted_, group);
+    }
+    return mostHits;
+}
+
+ScanWinner ResponseSelector::FindWinner(KnowledgeBase& knowledge, std::string_view phrase,
+                                        std::string_view lastResponse, RandomGenerator& random) {
+    const KeywordIndex& index = knowledge.Index();
+    const auto groupCount = static_cast<std::uint32_t>(knowledge.GroupCount());
+    Prepare(groupCount);
+    CountHits(knowledge, index, phrase, groupCount);
+    CountContextHits(knowledge, index, lastResponse);
+    CountIrregularGroups(knowledge, index, phrase, lastResponse);
+    // Only groups with the most hits can win: the first of them beats every group before it
+    // and no later group with fewer hits beats it. Without hits anywhere, every group can.
+    const std::uint32_t mostHits = MarkCandidates();
+    auto candidateWord = [&](std::size_t word) {
+        return mostHits == 0 ? ~std::uint64_t{0} : candidates_[word];
+    };
+    auto liftedCandidateWord = [&](std::size_t word) {
+        return candidateWord(word) & lifted_[word];
+    };
+
+    Winner winner(mostHits);
+    std::uint32_t drawn = 0;
+    auto offer = [&](std::uint32_t group) {
+        const float contextScore = ContextScoreOf(contextHits_[group]);
+        if (winner.Rules(contextScore)) {
+            return;
+        }
+        if (group > drawn) {
+            random.Discard(group - drawn);
+        }
+        winner.Offer(RandomFraction(random) + static_cast<double>(contextScore), group);
+        drawn = group + 1;
+    };
+    // Candidates without context hits have tie values below 1; once the stored tie value
+    // reaches 1 only candidates with context hits remain to be looked at.
+    std::uint32_t group = NextSetBit(candidateWord, 0, groupCount);
+    for (; group < groupCount && !winner.Rules(0.0f);
+         group = NextSetBit(candidateWord, group + 1, groupCount)) {
+        offer(group);
+    }
+    for (group = NextSetBit(liftedCandidateWord, group, groupCount); group < groupCount;
+         group = NextSetBit(liftedCandidateWord, group + 1, groupCount)) {
+        offer(group);
+    }
+    random.Discard(groupCount - drawn);
+    return winner.Best();
+}
+
+}  // namespace wobbet

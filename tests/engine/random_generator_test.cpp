@@ -1,0 +1,58 @@
+#include "engine/random_generator.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "tests/support/scripted_random.h"
+
+namespace wobbet {
+namespace {
+
+std::vector<int> Draws(RandomGenerator& random, int count) {
+    std::vector<int> draws;
+    for (int i = 0; i < count; ++i) {
+        draws.push_back(random.Next());
+    }
+    return draws;
+}
+
+TEST(CrtRandomTest, GivesTheClassicRuntimeSequence) {
+    CrtRandom random;
+    random.Seed(1);
+    EXPECT_EQ(Draws(random, 5), (std::vector<int>{41, 18467, 6334, 26500, 19169}));
+}
+
+TEST(CrtRandomTest, DiscardLandsWhereRepeatedDrawsWould) {
+    for (std::uint64_t count : {0u, 1u, 2u, 3u, 7u, 64u, 1000u, 65537u, 1234567u}) {
+        CrtRandom stepped;
+        CrtRandom jumped;
+        stepped.Seed(20240601);
+        jumped.Seed(20240601);
+        for (std::uint64_t i = 0; i < count; ++i) {
+            stepped.Next();
+        }
+        jumped.Discard(count);
+        EXPECT_EQ(Draws(jumped, 3), Draws(stepped, 3)) << count << " draws skipped";
+    }
+}
+
+TEST(CrtRandomTest, DiscardingAWholePeriodChangesNothing) {
+    CrtRandom random;
+    CrtRandom reference;
+    random.Seed(77);
+    reference.Seed(77);
+    random.Discard(std::uint64_t{1} << 32);
+    EXPECT_EQ(Draws(random, 4), Draws(reference, 4));
+}
+
+TEST(RandomGeneratorTest, DiscardWithoutAJumpTakesEachDraw) {
+    testing::ScriptedRandom random{1, 2, 3, 4, 5};
+    random.Discard(3);
+    EXPECT_EQ(random.Draws(), 3);
+    EXPECT_EQ(random.Next(), 4);
+}
+
+}  // namespace
+}  // namespace wobbet
