@@ -48,9 +48,25 @@ protected:
         }
         EXPECT_EQ(displays, 1);
         EXPECT_EQ(random.Remaining(), 0u);
-        return displayed.size() <= 200 ? displayed
-                                       : displayed.substr(0, 200) + "... (" +
-                                             std::to_string(displayed.size()) + " bytes)";
+        return Brief(displayed);
+    }
+
+    static std::string Brief(const std::string& text) {
+        return text.size() <= 200
+                   ? text
+                   : text.substr(0, 200) + "... (" + std::to_string(text.size()) + " bytes)";
+    }
+
+    // Words no record knows, each one different: x0 x1 x2 ...
+    static std::string DistinctWords(std::size_t bytes) {
+        std::string text;
+        text.reserve(bytes + 16);
+        for (std::size_t i = 0; text.size() < bytes; ++i) {
+            text += 'x';
+            text += std::to_string(i);
+            text += ' ';
+        }
+        return text;
     }
 
     void Teach(std::string phrase, std::string reply) {
@@ -66,6 +82,41 @@ protected:
         return groups;
     }
 };
+
+TEST_F(HostilePhraseTest, TenMegabytesOfDistinctWordsIsLearnedAndLaterTurnsStayAnswered) {
+    const CaseFigures figures("10 MB phrase of distinct words, then three more turns");
+    const std::string paste = DistinctWords(kTenMegabytes);
+    host.context = true;
+
+    // Nothing known: learned as a reply; the phrase becomes the context of the next record.
+    EXPECT_EQ(Say(paste), "Hello.");
+    // Learned with a million context keywords; at mood 0 the draw picks the pasted reply.
+    const std::string learnedPaste = "X" + paste.substr(1);
+    EXPECT_EQ(Say("purple elephants", {7}), Brief(learnedPaste));
+    // Every context keyword of that record is in the previous reply, so it wins outright.
+    EXPECT_EQ(Say("hello"), "Purple elephants");
+    EXPECT_EQ(Say("hello"), "Hello.");
+
+    EXPECT_EQ(engine.Knowledge().ResponseCount(), 9u);
+    EXPECT_TRUE(engine.Knowledge().Response(7) == learnedPaste);
+    EXPECT_EQ(GroupCount(), 9u);
+}
+
+TEST_F(HostilePhraseTest, TenMegabytePhraseAgainstAHundredThousandRecords) {
+    const CaseFigures figures("10 MB phrase against 100k learned records");
+    // Each record knows one of the phrase's words and one word of its own.
+    for (std::size_t i = 0; i < 100'000; ++i) {
+        engine.Knowledge().AppendResponse("Reply " + std::to_string(i));
+        engine.Knowledge().AppendKeyword("X" + std::to_string(i * 7));
+        engine.Knowledge().AppendKeyword("OWN" + std::to_string(i));
+        engine.Knowledge().AppendKeyword(KnowledgeBase::kTerminator);
+    }
+    host.context = false;
+    // Every record has one hit; with equal draws the first wins, explaining a sliver of the
+    // phrase, and a learn draw of 0 stays below that.
+    EXPECT_EQ(Say(DistinctWords(kTenMegabytes)), "Reply 0");
+    EXPECT_EQ(engine.Knowledge().ResponseCount(), 100'007u);
+}
 
 TEST_F(HostilePhraseTest, OneTenMegabyteWordIsKeptAsOneKeyword) {
     const CaseFigures figures("one 10 MB word, then two more turns");
