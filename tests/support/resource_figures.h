@@ -10,6 +10,7 @@ namespace wobbet::testing {
 // The process's peak resident memory in MiB, or -1 where the platform does not say. Each test
 // case runs in its own process under CTest, so this is that case's peak.
 inline long PeakResidentMiB() {
+#ifdef __linux__
     std::ifstream status("/proc/self/status");
     std::string line;
     while (std::getline(status, line)) {
@@ -17,6 +18,8 @@ inline long PeakResidentMiB() {
             return std::stol(line.substr(6)) / 1024;
         }
     }
+#endif
+    // Elsewhere there is no such file for this process; under Wine it is one of the host's.
     return -1;
 }
 
