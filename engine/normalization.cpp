@@ -8,17 +8,21 @@ namespace wobbet {
 namespace {
 
 constexpr std::array<std::string_view, 64> kStopWords = {
-    "THE",  "OF",   "AND",   "A",     "TO",   "IN",     "IS",    "YOU",  "THAT", "IT",   "HE",
-    "FOR",  "WAS",  "ON",    "ARE",   "AS",   "WITH",   "HIS",   "THEY", "AT",   "BE",   "THIS",
-    "FROM", "I",    "HAVE",  "BY",    "HAD",  "BUT",    "WE",    "THERE", "CAN", "AN",   "YOUR",
-    "THEIR", "SAID", "IF",   "DO",    "WILL", "EACH",   "ABOUT", "THEM", "THEN", "SHE",  "SOME",
-    "SO",   "THESE", "OTHER", "MORE", "HAS",  "HER",    "LIKE",  "HIM",  "FIRST", "MY",  "JUST",
-    "PLEASE", "COULD", "WOULD", "U",  "R",    "AGENT",  "TELL",  "DOES", "ME",
+    "THE",    "OF",    "AND",   "A",    "TO",   "IN",    "IS",    "YOU",   "THAT",  "IT",  "HE",
+    "FOR",    "WAS",   "ON",    "ARE",  "AS",   "WITH",  "HIS",   "THEY",  "AT",    "BE",  "THIS",
+    "FROM",   "I",     "HAVE",  "BY",   "HAD",  "BUT",   "WE",    "THERE", "CAN",   "AN",  "YOUR",
+    "THEIR",  "SAID",  "IF",    "DO",   "WILL", "EACH",  "ABOUT", "THEM",  "THEN",  "SHE", "SOME",
+    "SO",     "THESE", "OTHER", "MORE", "HAS",  "HER",   "LIKE",  "HIM",   "FIRST", "MY",  "JUST",
+    "PLEASE", "COULD", "WOULD", "U",    "R",    "AGENT", "TELL",  "DOES",  "ME",
 };
 
-char ToUpper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+char ToUpper(char c) {
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
 
-bool IsWordChar(char c) { return (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'); }
+bool IsWordChar(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+}
 
 bool IsStopWord(std::string_view word) {
     return std::find(kStopWords.begin(), kStopWords.end(), word) != kStopWords.end();

@@ -167,8 +167,8 @@ TEST_F(TurnTest, GroupWithoutAReplyShowsTheMisalignmentMessage) {
 TEST_F(TurnTest, TeachStoresThePairClearsContextAndMemory) {
     Remember("Hello.", "Hi");
     Teach("What is your name?", "wobbet\r\nthe bot");
-    EXPECT_THAT(host.calls, ElementsAre("RunTeachDialog", "SetContextEnabled 0",
-                                        "PlayAnimation Acknowledge"));
+    EXPECT_THAT(host.calls,
+                ElementsAre("RunTeachDialog", "SetContextEnabled 0", "PlayAnimation Acknowledge"));
     EXPECT_THAT(ResponsesFrom(engine.Knowledge(), 7), ElementsAre("Wobbet the bot"));
     EXPECT_THAT(KeywordsFrom(engine.Knowledge(), 44), ElementsAre("WHAT", "NAME", ""));
     EXPECT_THAT(engine.Memory().LastResponse, IsEmpty());

@@ -41,8 +41,7 @@ TEST_F(LearningTest, StoresRepliesAsTypedButForTheFirstLetter) {
 TEST_F(LearningTest, LineBreaksInAReplyBecomeSingleSpaces) {
     engine.Learn("one\r\ntwo\nthree\rfour");
     engine.Learn("\r\n\r\rx\n");
-    EXPECT_THAT(ResponsesFrom(engine.Knowledge(), 0),
-                ElementsAre("One two three four", "   x "));
+    EXPECT_THAT(ResponsesFrom(engine.Knowledge(), 0), ElementsAre("One two three four", "   x "));
 }
 
 TEST_F(LearningTest, KeepsRepeatedWordsAndDuplicateRecords) {

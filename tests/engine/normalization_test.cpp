@@ -21,13 +21,13 @@ TEST_P(NormalizeTest, GivesFormAndCount) {
     EXPECT_EQ(wordCount, GetParam().wordCount);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    EmptyAndStopWordsOnly, NormalizeTest,
-    ::testing::Values(NormalizeCase{"", " ", 0}, NormalizeCase{"   ", " ", 0},
-                      NormalizeCase{",.;!?", " ", 0}, NormalizeCase{"the of and a to", " ", 0},
-                      NormalizeCase{"Please tell me, agent, does u r", " ", 0},
-                      NormalizeCase{"I am, you are", " AM ", 1},
-                      NormalizeCase{"it's", " ", 0}));
+INSTANTIATE_TEST_SUITE_P(EmptyAndStopWordsOnly, NormalizeTest,
+                         ::testing::Values(NormalizeCase{"", " ", 0}, NormalizeCase{"   ", " ", 0},
+                                           NormalizeCase{",.;!?", " ", 0},
+                                           NormalizeCase{"the of and a to", " ", 0},
+                                           NormalizeCase{"Please tell me, agent, does u r", " ", 0},
+                                           NormalizeCase{"I am, you are", " AM ", 1},
+                                           NormalizeCase{"it's", " ", 0}));
 
 INSTANTIATE_TEST_SUITE_P(
     WordsAndRepeats, NormalizeTest,
@@ -37,21 +37,19 @@ INSTANTIATE_TEST_SUITE_P(
                       NormalizeCase{"R2D2 has 42 things", " R2D2 42 THINGS ", 3},
                       NormalizeCase{"  spaced   out  ", " SPACED OUT ", 2}));
 
-INSTANTIATE_TEST_SUITE_P(
-    Apostrophes, NormalizeTest,
-    ::testing::Values(NormalizeCase{"What's up?", " WHAT UP ", 2},
-                      NormalizeCase{"don't stop", " DON STOP ", 2},
-                      NormalizeCase{"I'm here", " HERE ", 1},
-                      NormalizeCase{"'quoted' word", " WORD ", 1},
-                      NormalizeCase{"don\xE2\x80\x99t", " DONT ", 1}));
+INSTANTIATE_TEST_SUITE_P(Apostrophes, NormalizeTest,
+                         ::testing::Values(NormalizeCase{"What's up?", " WHAT UP ", 2},
+                                           NormalizeCase{"don't stop", " DON STOP ", 2},
+                                           NormalizeCase{"I'm here", " HERE ", 1},
+                                           NormalizeCase{"'quoted' word", " WORD ", 1},
+                                           NormalizeCase{"don\xE2\x80\x99t", " DONT ", 1}));
 
-INSTANTIATE_TEST_SUITE_P(
-    DroppedBytesJoinWords, NormalizeTest,
-    ::testing::Values(NormalizeCase{"good,morning", " GOODMORNING ", 1},
-                      NormalizeCase{"good\r\nmorning", " GOODMORNING ", 1},
-                      NormalizeCase{"good\tmorning", " GOODMORNING ", 1},
-                      NormalizeCase{"caf\xC3\xA9 ol\xE9", " CAF OL ", 2},
-                      NormalizeCase{std::string("a\0b c", 5), " AB C ", 2}));
+INSTANTIATE_TEST_SUITE_P(DroppedBytesJoinWords, NormalizeTest,
+                         ::testing::Values(NormalizeCase{"good,morning", " GOODMORNING ", 1},
+                                           NormalizeCase{"good\r\nmorning", " GOODMORNING ", 1},
+                                           NormalizeCase{"good\tmorning", " GOODMORNING ", 1},
+                                           NormalizeCase{"caf\xC3\xA9 ol\xE9", " CAF OL ", 2},
+                                           NormalizeCase{std::string("a\0b c", 5), " AB C ", 2}));
 
 TEST(CapitalizeTest, UpperCasesOnlyAFirstLetterAToZ) {
     std::string text = "yes please";

@@ -16,7 +16,9 @@ public:
     ScriptedRandom(std::initializer_list<int> numbers) : numbers_(numbers) {}
 
     void Push(int number) { numbers_.push_back(number); }
-    void PushRepeated(int number, std::size_t times) { numbers_.insert(numbers_.end(), times, number); }
+    void PushRepeated(int number, std::size_t times) {
+        numbers_.insert(numbers_.end(), times, number);
+    }
     void Seed(std::uint32_t) override {}
     int Next() override {
         ++draws_;
