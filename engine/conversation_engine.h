@@ -3,10 +3,10 @@
 #include <cstdint>
 #include <string>
 
-#include "conversation_host.h"
-#include "knowledge_base.h"
-#include "random_generator.h"
-#include "response_selector.h"
+#include "engine/conversation_host.h"
+#include "engine/knowledge_base.h"
+#include "engine/random_generator.h"
+#include "engine/response_selector.h"
 
 namespace wobbet {
 
@@ -43,8 +43,6 @@ public:
     std::int16_t Mood() const { return mood_; }
 
 private:
-    // A draw scaled into [0, 1) by the single-precision constant nearest to 1/32767.
-    double DrawFraction();
     void AppendWords(const std::string& normalised);
     void MoveMood(bool learned);
 

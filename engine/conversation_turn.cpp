@@ -1,5 +1,5 @@
-#include "conversation_engine.h"
-#include "normalization.h"
+#include "engine/conversation_engine.h"
+#include "engine/normalization.h"
 
 namespace wobbet {
 namespace {

@@ -1,10 +1,10 @@
-#include "keyword_dictionary.h"
+#include "engine/keyword_dictionary.h"
 
 #include <algorithm>
 #include <array>
 #include <cstring>
 
-#include "room_for_one.h"
+#include "engine/room_for_one.h"
 
 namespace wobbet {
 namespace {

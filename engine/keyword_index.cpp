@@ -1,4 +1,4 @@
-#include "keyword_index.h"
+#include "engine/keyword_index.h"
 
 #include <algorithm>
 

@@ -6,7 +6,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "keyword_dictionary.h"
+#include "engine/keyword_dictionary.h"
 
 namespace wobbet {
 

@@ -1,10 +1,10 @@
-#include "knowledge_base.h"
+#include "engine/knowledge_base.h"
 
 #include <algorithm>
 #include <array>
 #include <span>
 
-#include "room_for_one.h"
+#include "engine/room_for_one.h"
 
 namespace wobbet {
 namespace {

@@ -6,8 +6,8 @@
 #include <string_view>
 #include <vector>
 
-#include "keyword_dictionary.h"
-#include "keyword_index.h"
+#include "engine/keyword_dictionary.h"
+#include "engine/keyword_index.h"
 
 namespace wobbet {
 

@@ -1,7 +1,7 @@
 #include <new>
 
-#include "conversation_engine.h"
-#include "normalization.h"
+#include "engine/conversation_engine.h"
+#include "engine/normalization.h"
 
 namespace wobbet {
 namespace {

@@ -1,4 +1,4 @@
-#include "normalization.h"
+#include "engine/normalization.h"
 
 #include <algorithm>
 #include <array>

@@ -1,4 +1,4 @@
-#include "response_selector.h"
+#include "engine/response_selector.h"
 
 #include <algorithm>
 #include <bit>
@@ -90,7 +90,7 @@ public:
     }
     // Whether no later group with the most hits and this context score can win any more: its
     // tie value stays below contextScore + 1, which the stored one has reached.
-    bool Rules(float contextScore) const {
+    bool CannotBeBeaten(float contextScore) const {
         return best_.hits == static_cast<std::int32_t>(mostHits_) &&
                static_cast<double>(best_.tie) >= static_cast<double>(contextScore) + 1.0;
     }
@@ -270,7 +270,7 @@ ScanWinner ResponseSelector::FindWinner(KnowledgeBase& knowledge, std::string_vi
     std::uint32_t drawn = 0;
     auto offer = [&](std::uint32_t group) {
         const float contextScore = ContextScoreOf(contextHits_[group]);
-        if (winner.Rules(contextScore)) {
+        if (winner.CannotBeBeaten(contextScore)) {
             return;
         }
         if (group > drawn) {
@@ -282,7 +282,7 @@ ScanWinner ResponseSelector::FindWinner(KnowledgeBase& knowledge, std::string_vi
     // Candidates without context hits have tie values below 1; once the stored tie value
     // reaches 1 only candidates with context hits remain to be looked at.
     std::uint32_t group = NextSetBit(candidateWord, 0, groupCount);
-    for (; group < groupCount && !winner.Rules(0.0f);
+    for (; group < groupCount && !winner.CannotBeBeaten(0.0f);
          group = NextSetBit(candidateWord, group + 1, groupCount)) {
         offer(group);
     }

@@ -5,8 +5,8 @@
 #include <string_view>
 #include <vector>
 
-#include "knowledge_base.h"
-#include "random_generator.h"
+#include "engine/knowledge_base.h"
+#include "engine/random_generator.h"
 
 namespace wobbet {
 

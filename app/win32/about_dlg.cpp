@@ -1,6 +1,6 @@
-#include "about_dlg.h"
+#include "app/win32/about_dlg.h"
 
-#include "resource_ids.h"
+#include "app/win32/resource_ids.h"
 
 namespace wobbet {
 

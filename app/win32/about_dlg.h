@@ -1,6 +1,6 @@
 #pragma once
 
-#include "framework/dialog.h"
+#include "app/win32/framework/dialog.h"
 
 namespace wobbet {
 

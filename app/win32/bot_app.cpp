@@ -1,7 +1,7 @@
-#include "bot_app.h"
+#include "app/win32/bot_app.h"
 
-#include "bot_dlg.h"
-#include "single_instance.h"
+#include "app/win32/bot_dlg.h"
+#include "app/win32/single_instance.h"
 
 namespace wobbet {
 namespace {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "framework/application.h"
+#include "app/win32/framework/application.h"
 
 namespace wobbet {
 

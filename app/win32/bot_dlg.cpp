@@ -1,17 +1,17 @@
-#include "bot_dlg.h"
+#include "app/win32/bot_dlg.h"
 
 #include <commctrl.h>
 
 #include <ctime>
 
-#include "about_dlg.h"
-#include "framework/application.h"
-#include "minimized_icon.h"
-#include "resource_ids.h"
-#include "single_instance.h"
+#include "app/win32/about_dlg.h"
+#include "app/win32/framework/application.h"
+#include "app/win32/minimized_icon.h"
+#include "app/win32/resource_ids.h"
+#include "app/win32/single_instance.h"
+#include "app/win32/system_menu.h"
+#include "app/win32/teach_dlg.h"
 #include "storage/program_dir.h"
-#include "system_menu.h"
-#include "teach_dlg.h"
 
 namespace wobbet {
 namespace {

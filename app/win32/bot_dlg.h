@@ -4,11 +4,11 @@
 
 #include "agent/agent_link.h"
 #include "agent/com/com_agent_server.h"
+#include "app/win32/framework/dialog.h"
+#include "app/win32/framework/handler_table.h"
 #include "engine/conversation_engine.h"
 #include "engine/conversation_host.h"
 #include "engine/random_generator.h"
-#include "framework/dialog.h"
-#include "framework/handler_table.h"
 #include "storage/knowledge_file.h"
 
 namespace wobbet {

@@ -1,6 +1,6 @@
 #include <windows.h>
 
-#include "bot_app.h"
+#include "app/win32/bot_app.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     wobbet::CBotApp application;

@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "resource_ids.h"
+#include "app/win32/resource_ids.h"
 
 namespace wobbet {
 

@@ -1,6 +1,6 @@
-#include "teach_dlg.h"
+#include "app/win32/teach_dlg.h"
 
-#include "resource_ids.h"
+#include "app/win32/resource_ids.h"
 
 namespace wobbet {
 

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "framework/dialog.h"
+#include "app/win32/framework/dialog.h"
 
 namespace wobbet {
 

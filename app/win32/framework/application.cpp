@@ -1,4 +1,4 @@
-#include "application.h"
+#include "app/win32/framework/application.h"
 
 namespace wobbet::win32 {
 

@@ -1,4 +1,4 @@
-#include "data_exchange.h"
+#include "app/win32/framework/data_exchange.h"
 
 namespace wobbet::win32 {
 

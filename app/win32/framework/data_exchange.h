@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "window.h"
+#include "app/win32/framework/window.h"
 
 namespace wobbet::win32 {
 

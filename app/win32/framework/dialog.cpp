@@ -1,4 +1,4 @@
-#include "dialog.h"
+#include "app/win32/framework/dialog.h"
 
 #include <algorithm>
 

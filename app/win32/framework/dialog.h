@@ -4,8 +4,8 @@
 
 #include <vector>
 
-#include "data_exchange.h"
-#include "window.h"
+#include "app/win32/framework/data_exchange.h"
+#include "app/win32/framework/window.h"
 
 namespace wobbet::win32 {
 

@@ -1,4 +1,4 @@
-#include "window.h"
+#include "app/win32/framework/window.h"
 
 namespace wobbet::win32 {
 

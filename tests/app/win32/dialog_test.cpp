@@ -1,13 +1,13 @@
-#include "framework/dialog.h"
+#include "app/win32/framework/dialog.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "about_dlg.h"
-#include "resource_ids.h"
-#include "scripted_dialog.h"
-#include "teach_dlg.h"
+#include "app/win32/about_dlg.h"
+#include "app/win32/resource_ids.h"
+#include "app/win32/teach_dlg.h"
+#include "tests/app/win32/scripted_dialog.h"
 
 namespace wobbet {
 namespace {

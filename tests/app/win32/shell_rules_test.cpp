@@ -3,11 +3,11 @@
 #include <string>
 #include <vector>
 
-#include "framework/application.h"
-#include "framework/handler_table.h"
-#include "minimized_icon.h"
-#include "single_instance.h"
-#include "system_menu.h"
+#include "app/win32/framework/application.h"
+#include "app/win32/framework/handler_table.h"
+#include "app/win32/minimized_icon.h"
+#include "app/win32/single_instance.h"
+#include "app/win32/system_menu.h"
 
 namespace wobbet {
 namespace {

@@ -1,10 +1,9 @@
-#include "conversation_engine.h"
+#include "engine/conversation_engine.h"
+
+// The winner of a phrase, and the draw that decides whether it explains enough of the phrase to
+// answer without learning.
 
 namespace wobbet {
-
-double ConversationEngine::DrawFraction() {
-    return RandomFraction(random_);
-}
 
 std::int32_t ConversationEngine::SelectResponse(const std::string& phrase, std::int32_t wordCount,
                                                 bool* learn) {
@@ -24,7 +23,7 @@ std::int32_t ConversationEngine::SelectResponse(const std::string& phrase, std::
     } else {
         score = static_cast<float>(static_cast<double>(bestHits) / static_cast<double>(wordCount));
     }
-    *learn = DrawFraction() >= static_cast<double>(score);
+    *learn = RandomFraction(random_) >= static_cast<double>(score);
     return winner.index;
 }
 
