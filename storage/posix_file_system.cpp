@@ -1,9 +1,13 @@
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
+#include <limits>
+#include <memory>
 #include <utility>
 
 #include "storage/file_system.h"
@@ -100,6 +104,38 @@ public:
     }
 
     bool Remove(const std::string& path) override { return unlink(path.c_str()) == 0; }
+
+    bool CreatePrivateDirectories(const std::string& path) override {
+        // Each level in turn; one that is already there fails with EEXIST and stays as it is.
+        for (std::size_t slash = path.find('/', 1); slash != std::string::npos;
+             slash = path.find('/', slash + 1)) {
+            mkdir(path.substr(0, slash).c_str(), 0700);
+        }
+        mkdir(path.c_str(), 0700);
+        struct stat status {};
+        return stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
+    }
+
+    std::vector<std::string> ListDirectory(const std::string& path) override {
+        std::vector<std::string> names;
+        const std::unique_ptr<DIR, int (*)(DIR*)> directory(opendir(path.c_str()), closedir);
+        if (!directory) {
+            return names;
+        }
+        while (const dirent* entry = readdir(directory.get())) {
+            names.emplace_back(entry->d_name);
+        }
+        return names;
+    }
+
+    bool ProcessRunning(std::uint32_t id) override {
+        // Ids beyond pid_t's range name no process; 0 would ask about this process group.
+        if (id == 0 || id > static_cast<std::uint32_t>(std::numeric_limits<pid_t>::max())) {
+            return false;
+        }
+        // EPERM: the process exists but belongs to someone else.
+        return kill(static_cast<pid_t>(id), 0) == 0 || errno == EPERM;
+    }
 
 private:
     static ReadResult ReadOpenFile(int fd, std::string* bytes) {
