@@ -10,7 +10,8 @@ namespace wobbet {
 namespace {
 
 // A line far longer than the reader's chunk, around the size where searching the unfinished
-// line again after every chunk took seconds, arrives whole, followed by the lines behind it.
+// line again after every chunk took seconds, arrives whole, followed by the lines behind it:
+// short ones across many chunks, and a last one without a line feed.
 TEST(LineReaderTest, LongLineArrivesWhole) {
     int input[2];
     int stop[2];
@@ -20,7 +21,12 @@ TEST(LineReaderTest, LongLineArrivesWhole) {
     for (std::size_t i = 0; i < longLine.size(); i += 4099) {
         longLine[i] = static_cast<char>('b' + i % 20);
     }
-    const std::string text = longLine + "\r\nafter\nlast";
+    std::string text = longLine + "\r\n";
+    constexpr int kShortLines = 30000;
+    for (int i = 0; i < kShortLines; ++i) {
+        text += "line " + std::to_string(i) + "\n";
+    }
+    text += "last";
     std::thread writer([&] {
         for (std::string_view rest = text; !rest.empty();) {
             const ssize_t written = write(input[1], rest.data(), rest.size());
@@ -34,7 +40,9 @@ TEST(LineReaderTest, LongLineArrivesWhole) {
     ASSERT_TRUE(first.has_value());
     EXPECT_EQ(first->size(), longLine.size());
     EXPECT_TRUE(*first == longLine);
-    EXPECT_EQ(reader.NextLine(), "after");
+    for (int i = 0; i < kShortLines; ++i) {
+        ASSERT_EQ(reader.NextLine(), "line " + std::to_string(i));
+    }
     EXPECT_EQ(reader.NextLine(), "last");
     EXPECT_EQ(reader.NextLine(), std::nullopt);
     writer.join();
