@@ -28,4 +28,3 @@ $sudo apt-get purge -y -q wobbet >/dev/null
 while read -r path; do
     [ ! -e "$path" ] || fail "$path is left after removal"
 done <<<"$files"
-echo "package installs, answers and removes cleanly"
