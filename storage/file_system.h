@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace wobbet {
 
@@ -42,6 +43,17 @@ public:
     virtual bool Replace(const std::string& from, const std::string& to) = 0;
     // Removes a file or a link, never a directory.
     virtual bool Remove(const std::string& path) = 0;
+
+    // The steps below have safe defaults, for platforms and test doubles that leave them out.
+
+    // Creates the directory, and any missing directory above it, readable by its owner only;
+    // directories already there keep their permissions. True when the directory exists after.
+    virtual bool CreatePrivateDirectories(const std::string&) { return true; }
+    // The names of the entries in the directory; none when it cannot be listed.
+    virtual std::vector<std::string> ListDirectory(const std::string&) { return {}; }
+    // Whether a process with this id runs now; true when that cannot be known, so that nothing
+    // a running copy still uses is ever taken for a leftover.
+    virtual bool ProcessRunning(std::uint32_t) { return true; }
 };
 
 // The platform's file system.

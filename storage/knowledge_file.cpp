@@ -1,11 +1,48 @@
 #include "storage/knowledge_file.h"
 
+#include <charconv>
 #include <new>
 
 #include "engine/conversation_engine.h"
 #include "storage/knowledge_format.h"
 
 namespace wobbet {
+namespace {
+
+#ifdef _WIN32
+constexpr std::string_view kSeparators = "/\\";
+#else
+constexpr std::string_view kSeparators = "/";
+#endif
+
+// The directory part of a path: empty for a bare name, the root itself for a name in it.
+std::string DirectoryOf(const std::string& path) {
+    const std::size_t separator = path.find_last_of(kSeparators);
+    if (separator == std::string::npos) {
+        return {};
+    }
+    return path.substr(0, separator == 0 ? 1 : separator);
+}
+
+// The process that wrote `entry`, when it is exactly what TemporaryPath names for the file
+// called `name`: the name, a dot, a process id as written by std::to_string, and ".tmp".
+std::optional<std::uint32_t> TemporaryFileOwner(std::string_view entry, std::string_view name) {
+    constexpr std::string_view kSuffix = ".tmp";
+    if (name.empty() || entry.size() <= name.size() + 1 + kSuffix.size() ||
+        !entry.starts_with(name) || entry[name.size()] != '.' || !entry.ends_with(kSuffix)) {
+        return std::nullopt;
+    }
+    const std::string_view digits =
+        entry.substr(name.size() + 1, entry.size() - name.size() - 1 - kSuffix.size());
+    std::uint32_t id = 0;
+    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), id);
+    if (error != std::errc() || end != digits.data() + digits.size() || digits.front() == '0') {
+        return std::nullopt;
+    }
+    return id;
+}
+
+}  // namespace
 
 std::string KnowledgeFile::TemporaryPath() const {
     // Named after the process, so that two programs saving at once never share a file.
@@ -67,7 +104,28 @@ void KnowledgeFile::SaveKnowledge(const KnowledgeBase& knowledge, ConversationHo
     }
 }
 
+void KnowledgeFile::RemoveLeftoverTemporaryFiles(const std::string& directory) {
+    const std::size_t nameStart = directory.empty() ? 0 : path_.find_last_of(kSeparators) + 1;
+    const std::string_view name = std::string_view(path_).substr(nameStart);
+    const std::string_view prefix = std::string_view(path_).substr(0, nameStart);
+    for (const std::string& entry :
+         fileSystem_.ListDirectory(directory.empty() ? "." : directory)) {
+        const std::optional<std::uint32_t> owner = TemporaryFileOwner(entry, name);
+        // A copy still running may be in the middle of its own save.
+        if (owner && *owner != CurrentProcessId() && !fileSystem_.ProcessRunning(*owner)) {
+            fileSystem_.Remove(std::string(prefix) + entry);
+        }
+    }
+}
+
 bool KnowledgeFile::WriteReplacement(std::string_view bytes) {
+    // An installed copy's first save makes the folder that holds its knowledge.
+    const std::string directory = DirectoryOf(path_);
+    if (!directory.empty() && !fileSystem_.CreatePrivateDirectories(directory)) {
+        return false;
+    }
+    // Saves that were killed midway leave their temporary files behind.
+    RemoveLeftoverTemporaryFiles(directory);
     const std::string temporary = TemporaryPath();
     // A leftover from a run that stopped mid-save, or a link planted in its place, goes first.
     fileSystem_.Remove(temporary);

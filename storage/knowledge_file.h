@@ -29,7 +29,8 @@ public:
 
     // Writes every learned record unless NoSave is set. The new content is written beside the
     // file and put in its place only once it is on the disk, so a failure anywhere leaves the
-    // previous file as it was.
+    // previous file as it was. The file's folder is made when missing, and temporary files that
+    // saves of copies no longer running left beside the file are removed.
     void SaveKnowledge(const KnowledgeBase& knowledge, ConversationHost& host);
 
     bool NoSave() const { return noSave_; }
@@ -40,6 +41,7 @@ public:
 private:
     void FailLoad(ConversationHost& host, std::string_view reason);
     bool WriteReplacement(std::string_view bytes);
+    void RemoveLeftoverTemporaryFiles(const std::string& directory);
 
     std::string path_;
     FileSystem& fileSystem_;

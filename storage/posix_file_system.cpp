@@ -1,9 +1,14 @@
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
+#include <limits>
+#include <memory>
+#include <utility>
 
 #include "storage/file_system.h"
 
@@ -14,25 +19,44 @@ int Descriptor(FileSystem::Handle file) {
     return static_cast<int>(file);
 }
 
+// Closes the descriptor it holds when it goes, whichever way the scope is left.
+class OwnedDescriptor {
+public:
+    explicit OwnedDescriptor(int fd) : fd_(fd) {}
+    OwnedDescriptor(const OwnedDescriptor&) = delete;
+    OwnedDescriptor& operator=(const OwnedDescriptor&) = delete;
+    ~OwnedDescriptor() {
+        if (fd_ >= 0) {
+            close(fd_);
+        }
+    }
+
+    int Get() const { return fd_; }
+    bool Valid() const { return fd_ >= 0; }
+    // Hands the descriptor over to the caller, who closes it from now on.
+    int Release() { return std::exchange(fd_, -1); }
+
+private:
+    int fd_;
+};
+
 class PosixFileSystem final : public FileSystem {
 public:
     ReadResult ReadAll(const std::string& path, std::string* bytes) override {
         bytes->clear();
         // Non-blocking, so that a FIFO put in the file's place cannot hang the start.
-        const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-        if (fd < 0) {
+        const OwnedDescriptor file(open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+        if (!file.Valid()) {
             return errno == ENOENT ? ReadResult::kMissing : ReadResult::kFailed;
         }
-        const ReadResult result = ReadOpenFile(fd, bytes);
-        close(fd);
-        return result;
+        return ReadOpenFile(file.Get(), bytes);
     }
 
     std::optional<Handle> CreateNew(const std::string& path,
                                     const std::string& permissionsFrom) override {
-        const int fd =
-            open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-        if (fd < 0) {
+        OwnedDescriptor file(
+            open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+        if (!file.Valid()) {
             return std::nullopt;
         }
         struct stat previous {};
@@ -40,16 +64,15 @@ public:
             // The replacement goes to the same owner and group, so that whoever could read the
             // file still can after root or another member of its group saved it. Only root may
             // give a file away, so failing that keeps at least the group where allowed.
-            if (fchown(fd, previous.st_uid, previous.st_gid) != 0) {
-                static_cast<void>(fchown(fd, static_cast<uid_t>(-1), previous.st_gid));
+            if (fchown(file.Get(), previous.st_uid, previous.st_gid) != 0) {
+                static_cast<void>(fchown(file.Get(), static_cast<uid_t>(-1), previous.st_gid));
             }
-            if (fchmod(fd, previous.st_mode & 0777) != 0) {
-                close(fd);
+            if (fchmod(file.Get(), previous.st_mode & 0777) != 0) {
                 unlink(path.c_str());
                 return std::nullopt;
             }
         }
-        return fd;
+        return file.Release();
     }
 
     bool Write(Handle file, std::string_view bytes) override {
@@ -81,6 +104,38 @@ public:
     }
 
     bool Remove(const std::string& path) override { return unlink(path.c_str()) == 0; }
+
+    bool CreatePrivateDirectories(const std::string& path) override {
+        // Each level in turn; one that is already there fails with EEXIST and stays as it is.
+        for (std::size_t slash = path.find('/', 1); slash != std::string::npos;
+             slash = path.find('/', slash + 1)) {
+            mkdir(path.substr(0, slash).c_str(), 0700);
+        }
+        mkdir(path.c_str(), 0700);
+        struct stat status {};
+        return stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
+    }
+
+    std::vector<std::string> ListDirectory(const std::string& path) override {
+        std::vector<std::string> names;
+        const std::unique_ptr<DIR, int (*)(DIR*)> directory(opendir(path.c_str()), closedir);
+        if (!directory) {
+            return names;
+        }
+        while (const dirent* entry = readdir(directory.get())) {
+            names.emplace_back(entry->d_name);
+        }
+        return names;
+    }
+
+    bool ProcessRunning(std::uint32_t id) override {
+        // Ids beyond pid_t's range name no process; 0 would ask about this process group.
+        if (id == 0 || id > static_cast<std::uint32_t>(std::numeric_limits<pid_t>::max())) {
+            return false;
+        }
+        // EPERM: the process exists but belongs to someone else.
+        return kill(static_cast<pid_t>(id), 0) == 0 || errno == EPERM;
+    }
 
 private:
     static ReadResult ReadOpenFile(int fd, std::string* bytes) {
@@ -116,10 +171,10 @@ private:
         const std::size_t slash = path.rfind('/');
         const std::string directory =
             slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
-        const int fd = open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        if (fd >= 0) {
-            fsync(fd);
-            close(fd);
+        const OwnedDescriptor directoryFile(
+            open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        if (directoryFile.Valid()) {
+            fsync(directoryFile.Get());
         }
     }
 };

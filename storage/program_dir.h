@@ -8,7 +8,10 @@ namespace wobbet {
 // program file cannot be found.
 std::string GetProgramDir();
 
-// Wobbet.dat beside the program file.
+// Where the program keeps its knowledge unless told otherwise. A copy put in place by the
+// install step (or the package) keeps it in the user's data folder, since the folder it was
+// installed to is usually not the user's to write; any other copy, like the Windows program,
+// keeps Wobbet.dat beside its program file.
 std::string DefaultKnowledgePath();
 
 }  // namespace wobbet

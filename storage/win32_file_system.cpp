@@ -11,6 +11,25 @@ HANDLE NativeHandle(FileSystem::Handle file) {
     return reinterpret_cast<HANDLE>(file);
 }
 
+// Closes the handle it holds when it goes, whichever way the scope is left.
+class OwnedHandle {
+public:
+    explicit OwnedHandle(HANDLE handle) : handle_(handle) {}
+    OwnedHandle(const OwnedHandle&) = delete;
+    OwnedHandle& operator=(const OwnedHandle&) = delete;
+    ~OwnedHandle() {
+        if (Valid()) {
+            CloseHandle(handle_);
+        }
+    }
+
+    HANDLE Get() const { return handle_; }
+    bool Valid() const { return handle_ != INVALID_HANDLE_VALUE; }
+
+private:
+    HANDLE handle_;
+};
+
 // ReadFile and WriteFile move at most a DWORD's worth of bytes per call.
 constexpr std::size_t kLargestTransfer = 1u << 30;
 
@@ -18,17 +37,15 @@ class Win32FileSystem final : public FileSystem {
 public:
     ReadResult ReadAll(const std::string& path, std::string* bytes) override {
         bytes->clear();
-        const HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (file == INVALID_HANDLE_VALUE) {
+        const OwnedHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file.Valid()) {
             const DWORD error = GetLastError();
             return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND
                        ? ReadResult::kMissing
                        : ReadResult::kFailed;
         }
-        const ReadResult result = ReadOpenFile(file, bytes);
-        CloseHandle(file);
-        return result;
+        return ReadOpenFile(file.Get(), bytes);
     }
 
     std::optional<Handle> CreateNew(const std::string& path, const std::string&) override {

@@ -23,7 +23,8 @@ std::optional<std::string> LineReader::NextLine() {
         return std::nullopt;
     }
     for (;;) {
-        const std::size_t lineFeed = buffer_.find('\n', lineStart_);
+        // Only what arrived since the last search can hold the line's end.
+        const std::size_t lineFeed = buffer_.find('\n', searchedTo_);
         if (lineFeed != std::string::npos) {
             std::size_t lineEnd = lineFeed;
             if (lineEnd > lineStart_ && buffer_[lineEnd - 1] == '\r') {
@@ -31,8 +32,10 @@ std::optional<std::string> LineReader::NextLine() {
             }
             std::string line = buffer_.substr(lineStart_, lineEnd - lineStart_);
             lineStart_ = lineFeed + 1;
+            searchedTo_ = lineStart_;
             return line;
         }
+        searchedTo_ = buffer_.size();
         if (ended_ || !ReadMore()) {
             ended_ = true;
             if (lineStart_ == buffer_.size()) {
@@ -40,6 +43,7 @@ std::optional<std::string> LineReader::NextLine() {
             }
             std::string line = buffer_.substr(lineStart_);
             lineStart_ = buffer_.size();
+            searchedTo_ = lineStart_;
             return line;
         }
     }
@@ -48,6 +52,7 @@ std::optional<std::string> LineReader::NextLine() {
 bool LineReader::ReadMore() {
     // Drop the lines already given out before the buffer grows.
     buffer_.erase(0, lineStart_);
+    searchedTo_ -= lineStart_;
     lineStart_ = 0;
     pollfd waits[2] = {{input_, POLLIN, 0}, {stop_, POLLIN, 0}};
     for (;;) {
@@ -60,6 +65,7 @@ bool LineReader::ReadMore() {
         if (waits[1].revents != 0) {
             // Whatever was typed on an unfinished line is dropped, as a terminal drops it.
             buffer_.clear();
+            searchedTo_ = 0;
             return false;
         }
         const std::size_t filled = buffer_.size();

@@ -23,6 +23,8 @@ private:
     int stop_;
     std::string buffer_;
     std::size_t lineStart_ = 0;
+    // Everything from lineStart_ up to here is known to hold no line feed.
+    std::size_t searchedTo_ = 0;
     bool ended_ = false;
 };
 

@@ -1,17 +1,21 @@
 #!/usr/bin/env bash
-# Installs the desktop program into a scratch prefix and checks that the program, its desktop
-# entry and its icons land where desktops look for them, and that the entry is valid.
+# Installs into a scratch prefix and checks that the programs, desktop entry, icons and man
+# pages land where desktops look for them, and that an installed copy keeps its knowledge in the
+# user's data folder while the prefix is read-only; a copy moved out of the prefix is portable.
 set -euo pipefail
 build_dir=$1
 scratch=$(mktemp -d)
-trap 'rm -rf "$scratch"' EXIT
+trap 'chmod -R u+w "$scratch"; rm -rf "$scratch"' EXIT
+chmod 755 "$scratch"
 # A space in the prefix checks that the entry quotes the program's path.
 prefix="$scratch/a prefix"
 
 cmake --install "$build_dir" --prefix "$prefix" >/dev/null
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
-[ -x "$prefix/bin/wobbet" ] || fail "bin/wobbet missing or not executable"
+for program in wobbet wobbet-console; do
+    [ -x "$prefix/bin/$program" ] && [ -f "$prefix/share/man/man6/$program.6.gz" ] || fail "$program or its man page missing"
+done
 entry="$prefix/share/applications/wobbet.desktop"
 [ -f "$entry" ] || fail "desktop entry missing"
 for size in 16 32 48 64 128 256; do
@@ -22,4 +26,22 @@ done
 grep -qx "Icon=wobbet" "$entry" || fail "entry does not name the icon"
 grep -qxF "Exec=\"$prefix/bin/wobbet\"" "$entry" || fail "entry does not run the installed program"
 desktop-file-validate "$entry" || fail "desktop-file-validate rejects the entry"
-echo "installed and valid"
+
+# Root writes anywhere: the program then runs as nobody, for whom the prefix is out of reach.
+home="$scratch/home"
+mkdir "$home"
+as_user=()
+[ "$(id -u)" -ne 0 ] || { chown nobody "$home"; as_user=(setpriv --reuid=nobody --regid=nogroup --clear-groups); }
+chmod -R a-w "$prefix"
+converse() { # program, input lines...
+    printf '%s\n' "${@:2}" | env -u XDG_DATA_HOME HOME="$home" "${as_user[@]}" "$1" --seed 1 2>&1
+}
+converse "$prefix/bin/wobbet-console" /teach "installed question" "installed answer" >/dev/null
+grep -qi "installed answer" "$home/.local/share/wobbet/Wobbet.dat" || fail "no knowledge in the data folder"
+[ "$(stat -c %a "$home/.local/share/wobbet")" = 700 ] || fail "the knowledge folder is not private"
+converse "$prefix/bin/wobbet-console" "installed question" | grep -qi "installed answer" ||
+    fail "the installed copy did not read back what it learned"
+cp "$prefix/bin/wobbet-console" "$home/"
+converse "$home/wobbet-console" /teach "portable question" "portable answer" >/dev/null
+grep -qi "portable answer" "$home/Wobbet.dat" || fail "a copied program did not keep Wobbet.dat beside itself"
+echo "installed, valid, and saving in the user's data folder"

@@ -1,0 +1,41 @@
+#include "app/console/line_reader.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <string>
+
+namespace wobbet {
+namespace {
+
+// A line far longer than the reader's chunk, of a size that once took seconds, arrives whole;
+// then short lines across many chunks, and a last one without a line feed.
+TEST(LineReaderTest, LongLineArrivesWhole) {
+    const std::string longLine = std::string(48 * 1000 * 1000, 'a') + "z";
+    std::string text = longLine + "\r\n";
+    constexpr int kShortLines = 30000;
+    for (int i = 0; i < kShortLines; ++i) {
+        text += "line " + std::to_string(i) + "\n";
+    }
+    text += "last";
+    FILE* input = std::tmpfile();
+    ASSERT_EQ(std::fwrite(text.data(), 1, text.size(), input), text.size());
+    std::rewind(input);
+    int stop[2];
+    ASSERT_EQ(pipe(stop), 0);
+
+    LineReader reader(fileno(input), stop[0]);
+    EXPECT_TRUE(reader.NextLine() == longLine) << "the long line did not arrive whole";
+    for (int i = 0; i < kShortLines; ++i) {
+        ASSERT_EQ(reader.NextLine(), "line " + std::to_string(i));
+    }
+    EXPECT_EQ(reader.NextLine(), "last");
+    EXPECT_EQ(reader.NextLine(), std::nullopt);
+    std::fclose(input);
+    close(stop[0]);
+    close(stop[1]);
+}
+
+}  // namespace
+}  // namespace wobbet

@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Checks the Debian package in the build directory: its contents and dependencies, lintian
+# (errors fail), then installs it with apt-get, talks to wobbet-console through a pipe, and
+# removes it, leaving none of its files behind. Changes the system: for CI, as root.
+set -euo pipefail
+packages=("$1"/wobbet_*.deb)
+package=$(realpath "${packages[0]}")
+fail() { echo "FAIL: $*" >&2; exit 1; }
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
+! dpkg-query -W wobbet >/dev/null 2>&1 || fail "wobbet is installed already; remove it first"
+
+files=$(dpkg-deb -c "$package" | awk '$1 !~ /^d/ { sub(/^\./, "", $6); print $6 }')
+for path in /usr/bin/wobbet /usr/bin/wobbet-console /usr/share/applications/wobbet.desktop \
+    /usr/share/man/man6/wobbet.6.gz /usr/share/man/man6/wobbet-console.6.gz \
+    /usr/share/icons/hicolor/{16x16,32x32,48x48,64x64,128x128,256x256}/apps/wobbet.png; do
+    grep -qxF "$path" <<<"$files" || fail "the package lacks $path"
+done
+dpkg-deb -f "$package" Depends | grep -q 'libqt6widgets6' || fail "dependencies not worked out"
+lintian --fail-on error "$package"
+
+scratch=$(mktemp -d)
+trap '$sudo apt-get purge -y -q wobbet >/dev/null 2>&1 || true; rm -rf "$scratch"' EXIT
+$sudo apt-get install -y -q "$package" >/dev/null
+printf 'hello\n' | HOME="$scratch" wobbet-console --seed 1 | grep -q . || fail "no answer"
+[ -f "$scratch/.local/share/wobbet/Wobbet.dat" ] || fail "no knowledge saved in the data folder"
+$sudo apt-get purge -y -q wobbet >/dev/null
+while read -r path; do
+    [ ! -e "$path" ] || fail "$path is left after removal"
+done <<<"$files"
