@@ -2,23 +2,19 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <random>
+#include <algorithm>
+#include <functional>
 
 #include "engine/conversation_engine.h"
-#include "storage/knowledge_format.h"
+#include "tests/support/case_table.h"
 #include "tests/support/faulty_file_system.h"
-#include "tests/support/knowledge_dump.h"
+#include "tests/support/knowledge_records.h"
 #include "tests/support/recording_host.h"
+#include "tests/support/scratch_directory.h"
 
-#ifdef _WIN32
-#include <windows.h>
-#else
-#include <fcntl.h>
-#include <sys/stat.h>
+#ifndef _WIN32
 #include <sys/wait.h>
 #include <unistd.h>
 #endif
@@ -26,259 +22,112 @@
 namespace wobbet::testing {
 namespace {
 
+using testing::PrintTo;
+
 namespace fs = std::filesystem;
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
-constexpr std::string_view kExampleFile =
-    "Fine, thanks\r\nHELLO\r\n!\r\nGOOD\r\nMORNING\r\n\r\nNice weather today.\r\n\r\n";
-const std::string kLoadFailed = std::string(kLoadFailedMessage) + std::string(kNoSaveSuffix);
+constexpr std::string_view kOldFile = "Old\r\nOLD\r\n!\r\nCONTEXT\r\n\r\n";
+constexpr std::string_view kNewFile = "Old\r\nOLD\r\n!\r\nCONTEXT\r\n\r\nNew\r\nNEW\r\n\r\n";
 const std::string kSaveFailed = "ShowMessage " + std::string(kSaveFailedMessage);
+const std::string kLoadFailed =
+    "ShowMessage " + std::string(kLoadFailedMessage) + std::string(kNoSaveSuffix);
 
-// Each test gets its own directory holding the knowledge file.
-class KnowledgeFileTest : public ::testing::Test {
+void Plant(const fs::path& path, std::string_view bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+class KnowledgeFileTest : public ScratchDirectoryTest {
 protected:
-    fs::path directory;
-    std::string path;
     RecordingHost host;
     KnowledgeBase knowledge;
+    FaultyFileSystem disk;
 
     void SetUp() override {
-        std::random_device entropy;
-        directory = fs::temp_directory_path() / ("wobbet-storage-" + std::to_string(entropy()));
-        ASSERT_TRUE(fs::create_directory(directory));
-        path = (directory / "Wobbet.dat").string();
+        ScratchDirectoryTest::SetUp();
         knowledge.LoadSeedTables();
     }
 
-    void TearDown() override {
-        // Undo what the tests took away, so that the directory can be removed.
-        std::error_code ignored;
-        for (const auto& entry : fs::recursive_directory_iterator(directory, ignored)) {
-            fs::permissions(entry.path(), fs::perms::owner_all, fs::perm_options::add, ignored);
-        }
-        fs::permissions(directory, fs::perms::owner_all, fs::perm_options::add, ignored);
-        fs::remove_all(directory, ignored);
+    // A start that loads the file, a run that learns one record, and the shutdown that saves.
+    void Run(KnowledgeFile& file) {
+        file.LoadKnowledge(knowledge, host);
+        Append(knowledge, {"New"}, {"NEW", ""});
+        file.SaveKnowledge(knowledge, host);
     }
 
-    static void WriteBytes(const std::string& name, std::string_view bytes) {
-        std::ofstream out(name, std::ios::binary | std::ios::trunc);
-        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    }
-
-    static std::string ReadBytes(const std::string& name) {
-        std::ifstream in(name, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    }
-
-    void Learn(std::string_view reply, std::initializer_list<std::string_view> keywords) {
-        knowledge.AppendResponse(reply);
-        for (std::string_view keyword : keywords) {
-            knowledge.AppendKeyword(keyword);
-        }
-        knowledge.AppendKeyword(KnowledgeBase::kTerminator);
-    }
-
-    std::vector<std::string> FilesInDirectory() const {
-        std::vector<std::string> names;
-        for (const auto& entry : fs::directory_iterator(directory)) {
-            names.push_back(entry.path().filename().string());
-        }
-        return names;
+    int Permissions(const std::string& path) const {
+        struct stat status {};
+        EXPECT_EQ(stat(path.c_str(), &status), 0);
+        return status.st_mode & 0777;
     }
 };
 
 TEST_F(KnowledgeFileTest, MissingFileLoadsSilentlyAndIsCreatedEmptyAtShutdown) {
-    KnowledgeFile file(path);
-
+    KnowledgeFile file(knowledgePath);
     file.LoadKnowledge(knowledge, host);
-    EXPECT_EQ(knowledge.ResponseCount(), kSeedResponseCount);
-    EXPECT_FALSE(file.NoSave());
     file.SaveKnowledge(knowledge, host);
 
     EXPECT_THAT(host.calls, IsEmpty());
-    EXPECT_THAT(FilesInDirectory(), ElementsAre("Wobbet.dat"));
-    EXPECT_EQ(ReadBytes(path), "");
+    EXPECT_EQ(knowledge.ResponseCount(), kSeedResponseCount);
+    EXPECT_EQ(ReadBytes(knowledgePath), "");
+    EXPECT_THAT(OtherFiles(), IsEmpty());
 }
 
 TEST_F(KnowledgeFileTest, RecordsLearnedInARunAreThereAtTheNextStart) {
-    WriteBytes(path, "Old\nOLD\n\n");
-    KnowledgeFile first(path);
-    first.LoadKnowledge(knowledge, host);
-    Learn("New", {"NEW", "!", "CONTEXT"});
-    first.SaveKnowledge(knowledge, host);
+    WriteBytes(knowledgePath, "Old\nOLD\n!\nCONTEXT\n\n");
+    KnowledgeFile file(knowledgePath);
+    // A leftover from a save that was cut off goes.
+    WriteBytes(file.TemporaryPath(), "half a save");
+    Run(file);
 
     KnowledgeBase nextRun;
     nextRun.LoadSeedTables();
-    KnowledgeFile second(path);
-    second.LoadKnowledge(nextRun, host);
-
+    KnowledgeFile(knowledgePath).LoadKnowledge(nextRun, host);
     EXPECT_THAT(host.calls, IsEmpty());
-    EXPECT_EQ(ReadBytes(path), "Old\r\nOLD\r\n\r\nNew\r\nNEW\r\n!\r\nCONTEXT\r\n\r\n");
+    EXPECT_EQ(ReadBytes(knowledgePath), kNewFile);
+    EXPECT_THAT(OtherFiles(), IsEmpty());
     EXPECT_EQ(ResponsesFrom(nextRun, 0), ResponsesFrom(knowledge, 0));
     EXPECT_EQ(KeywordsFrom(nextRun, 0), KeywordsFrom(knowledge, 0));
 }
 
-TEST_F(KnowledgeFileTest, MisalignedFileIsReportedAndNeverOverwritten) {
-    const std::string damaged = "Kept\r\nA\r\n\r\n\r\nLost\r\nB\r\n\r\n";
-    WriteBytes(path, damaged);
-    KnowledgeFile file(path);
-
-    file.LoadKnowledge(knowledge, host);
-    Learn("Learned this run", {"X"});
-    file.SaveKnowledge(knowledge, host);
-
-    EXPECT_THAT(host.calls, ElementsAre("ShowMessage Storage error: Space misalignment. Records "
-                                        "added in this session cannot be saved."));
-    EXPECT_TRUE(file.NoSave());
-    EXPECT_THAT(ResponsesFrom(knowledge, kSeedResponseCount),
-                ElementsAre("Kept", "Learned this run"));
-    EXPECT_EQ(ReadBytes(path), damaged);
-}
-
-TEST_F(KnowledgeFileTest, FileEndingInsideARecordLoadsSilentlyAndIsRewrittenWhole) {
-    WriteBytes(path, "Cut\nB");
-    KnowledgeFile file(path);
-
-    file.LoadKnowledge(knowledge, host);
-    file.SaveKnowledge(knowledge, host);
-
-    EXPECT_THAT(host.calls, IsEmpty());
-    EXPECT_EQ(ReadBytes(path), "Cut\r\nB\r\n\r\n");
-}
-
-TEST_F(KnowledgeFileTest, DirectoryInPlaceOfTheFileStopsSaving) {
-    fs::create_directory(path);
-    KnowledgeFile file(path);
-
-    file.LoadKnowledge(knowledge, host);
-    Learn("Learned this run", {"X"});
-    file.SaveKnowledge(knowledge, host);
-
-    EXPECT_THAT(host.calls, ElementsAre("ShowMessage " + kLoadFailed));
-    EXPECT_TRUE(file.NoSave());
-    EXPECT_TRUE(fs::is_directory(path));
-    EXPECT_THAT(FilesInDirectory(), ElementsAre("Wobbet.dat"));
-}
-
-TEST_F(KnowledgeFileTest, ReadFailureIsReportedAndTheFileKept) {
-    WriteBytes(path, kExampleFile);
-    FaultyFileSystem disk;
-    disk.failing = DiskStep::kReadAll;
-    KnowledgeFile file(path, disk);
-
-    file.LoadKnowledge(knowledge, host);
-    file.SaveKnowledge(knowledge, host);
-
-    EXPECT_THAT(host.calls, ElementsAre("ShowMessage " + kLoadFailed));
-    EXPECT_THAT(disk.steps, ElementsAre(DiskStep::kReadAll));
-    EXPECT_EQ(knowledge.ResponseCount(), kSeedResponseCount);
-    EXPECT_EQ(ReadBytes(path), kExampleFile);
-}
-
 TEST_F(KnowledgeFileTest, GroupWithoutAReplyIsReportedAfterSavingTheRecordsBeforeIt) {
-    WriteBytes(path, "Previous\r\n\r\n");
-    Learn("Whole", {"A"});
-    knowledge.AppendKeyword("ORPHAN");
-    knowledge.AppendKeyword(KnowledgeBase::kTerminator);
-    KnowledgeFile file(path);
-
-    file.SaveKnowledge(knowledge, host);
+    WriteBytes(knowledgePath, kOldFile);
+    Append(knowledge, {"Whole"}, {"A", "", "ORPHAN", ""});
+    KnowledgeFile(knowledgePath).SaveKnowledge(knowledge, host);
 
     EXPECT_THAT(host.calls, ElementsAre("ShowMessage Storage error: Space misalignment."));
-    EXPECT_EQ(ReadBytes(path), "Whole\r\nA\r\n\r\n");
+    EXPECT_EQ(ReadBytes(knowledgePath), "Whole\r\nA\r\n\r\n");
 }
 
-TEST_F(KnowledgeFileTest, DirectoryWhereTheNewContentGoesFailsTheSaveAndKeepsTheFile) {
-    WriteBytes(path, kExampleFile);
-    KnowledgeFile file(path);
-    fs::create_directory(file.TemporaryPath());
-    Learn("Learned this run", {"X"});
+struct UnreadableCase {
+    const char* name;
+    std::function<void(const std::string& path)> plant;
+    std::string message;
+    // Root reads whatever the permission bits say, so the run is made as the user nobody.
+    bool unprivileged = false;
+};
 
-    file.SaveKnowledge(knowledge, host);
-
-    EXPECT_THAT(host.calls, ElementsAre(kSaveFailed));
-    EXPECT_EQ(ReadBytes(path), kExampleFile);
-    EXPECT_TRUE(fs::is_directory(file.TemporaryPath()));
-}
-
-TEST_F(KnowledgeFileTest, LeftoverFromAnInterruptedSaveIsReplaced) {
-    KnowledgeFile file(path);
-    WriteBytes(file.TemporaryPath(), "half a save");
-    Learn("Learned this run", {"X"});
-
-    file.SaveKnowledge(knowledge, host);
-
-    EXPECT_THAT(host.calls, IsEmpty());
-    EXPECT_EQ(ReadBytes(path), "Learned this run\r\nX\r\n\r\n");
-    EXPECT_THAT(FilesInDirectory(), ElementsAre("Wobbet.dat"));
-}
-
-// Every disk step of a save, failing in turn.
-class FailingSaveStepTest : public KnowledgeFileTest,
-                            public ::testing::WithParamInterface<DiskStep> {};
-
-TEST_P(FailingSaveStepTest, LeavesThePreviousFileAndNoTemporaryFile) {
-    WriteBytes(path, kExampleFile);
-    FaultyFileSystem disk;
-    KnowledgeFile file(path, disk);
-    file.LoadKnowledge(knowledge, host);
-    Learn("Learned this run", {"X"});
-    disk.failing = GetParam();
-
-    file.SaveKnowledge(knowledge, host);
-
-    EXPECT_THAT(host.calls, ElementsAre(kSaveFailed));
-    EXPECT_EQ(ReadBytes(path), kExampleFile);
-    EXPECT_THAT(FilesInDirectory(), ElementsAre("Wobbet.dat"));
-}
-
-INSTANTIATE_TEST_SUITE_P(EachStep, FailingSaveStepTest,
-                         ::testing::Values(DiskStep::kCreateNew, DiskStep::kWrite, DiskStep::kFlush,
-                                           DiskStep::kClose, DiskStep::kReplace),
-                         [](const auto& step) { return DiskStepName(step.param); });
+class UnreadableFileTest : public KnowledgeFileTest,
+                           public ::testing::WithParamInterface<UnreadableCase> {};
 
 #ifdef _WIN32
-
-TEST_F(KnowledgeFileTest, FileLockedByAnotherProgramIsReportedAndLeftUntouched) {
-    WriteBytes(path, kExampleFile);
-    const HANDLE lock = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(lock, INVALID_HANDLE_VALUE);
-    KnowledgeFile file(path);
-
-    file.LoadKnowledge(knowledge, host);
-    file.SaveKnowledge(knowledge, host);
-    CloseHandle(lock);
-
-    EXPECT_THAT(host.calls, ElementsAre("ShowMessage " + kLoadFailed));
-    EXPECT_EQ(ReadBytes(path), kExampleFile);
+std::string RunUnprivileged(const std::function<std::string()>& run) {
+    return run();
 }
-
 #else
-
-// Root reads and writes whatever the permission bits say, so a check about them runs in a child
-// process as the unprivileged user "nobody" when the tests run as root. Returns what the check
-// returns, or a note that the child could not run it.
-std::string RunWithoutPrivileges(const std::function<std::string()>& check) {
+// Runs as nobody in a child process when the tests run as root; returns what the run returns.
+std::string RunUnprivileged(const std::function<std::string()>& run) {
     if (geteuid() != 0) {
-        return check();
+        return run();
     }
     int channel[2];
-    if (pipe(channel) != 0) {
-        return "no pipe";
-    }
-    const pid_t child = fork();
-    if (child == 0) {
-        close(channel[0]);
+    EXPECT_EQ(pipe(channel), 0);
+    if (fork() == 0) {
         constexpr uid_t kNobody = 65534;
-        std::string result = "could not become nobody";
-        if (setgid(kNobody) == 0 && setuid(kNobody) == 0) {
-            result = check();
-        }
-        const ssize_t ignored = write(channel[1], result.data(), result.size());
-        static_cast<void>(ignored);
-        _exit(0);
+        const std::string result =
+            setgid(kNobody) == 0 && setuid(kNobody) == 0 ? run() : "could not become nobody";
+        _exit(write(channel[1], result.data(), result.size()) >= 0 ? 0 : 1);
     }
     close(channel[1]);
     std::string result;
@@ -287,119 +136,161 @@ std::string RunWithoutPrivileges(const std::function<std::string()>& check) {
         result.append(buffer, static_cast<std::size_t>(got));
     }
     close(channel[0]);
-    int status = 0;
-    waitpid(child, &status, 0);
+    wait(nullptr);
     return result;
 }
+#endif
 
-std::string Messages(const RecordingHost& host) {
-    std::string messages;
-    for (const std::string& call : host.calls) {
-        messages += call + ";";
+TEST_P(UnreadableFileTest, IsReportedAndLeftUntouched) {
+    const UnreadableCase& unreadable = GetParam();
+    unreadable.plant(knowledgePath);
+    const fs::file_type type = fs::symlink_status(knowledgePath).type();
+    const std::string bytes = type == fs::file_type::regular ? ReadBytes(knowledgePath) : "";
+    if (unreadable.unprivileged) {
+        fs::permissions(directory, fs::perms::all);
     }
-    return messages;
-}
 
-mode_t Permissions(const std::string& name) {
-    struct stat status {};
-    stat(name.c_str(), &status);
-    return status.st_mode & 0777;
-}
-
-TEST_F(KnowledgeFileTest, UnreadableFileIsReportedAndLeftUntouched) {
-    WriteBytes(path, kExampleFile);
-    fs::permissions(directory, fs::perms::all);
-    chmod(path.c_str(), 0);
-
-    const std::string messages = RunWithoutPrivileges([this] {
-        KnowledgeFile file(path);
-        file.LoadKnowledge(knowledge, host);
-        Learn("Learned this run", {"X"});
-        file.SaveKnowledge(knowledge, host);
-        return Messages(host);
+    const std::string outcome = RunUnprivileged([&] {
+        KnowledgeFile file(knowledgePath);
+        Run(file);
+        return (file.NoSave() ? "NoSave " : "") + ::testing::PrintToString(host.calls);
     });
 
-    EXPECT_EQ(messages, "ShowMessage " + kLoadFailed + ";");
-    chmod(path.c_str(), 0600);
-    EXPECT_EQ(ReadBytes(path), kExampleFile);
+    EXPECT_EQ(outcome, "NoSave " + ::testing::PrintToString(std::vector{unreadable.message}));
+    EXPECT_EQ(fs::symlink_status(knowledgePath).type(), type);
+    if (type == fs::file_type::regular) {
+        fs::permissions(knowledgePath, fs::perms::owner_read);
+        EXPECT_EQ(ReadBytes(knowledgePath), bytes);
+    }
+    EXPECT_THAT(OtherFiles(), IsEmpty());
 }
 
-TEST_F(KnowledgeFileTest, UnwritableDirectoryFailsTheSaveAndKeepsTheFile) {
-    WriteBytes(path, kExampleFile);
-    fs::permissions(path, fs::perms::all);
-    chmod(directory.c_str(), 0555);
-
-    const std::string messages = RunWithoutPrivileges([this] {
-        KnowledgeFile file(path);
-        file.LoadKnowledge(knowledge, host);
-        Learn("Learned this run", {"X"});
-        file.SaveKnowledge(knowledge, host);
-        return Messages(host);
-    });
-
-    EXPECT_EQ(messages, kSaveFailed + ";");
-    EXPECT_EQ(ReadBytes(path), kExampleFile);
-    EXPECT_THAT(FilesInDirectory(), ElementsAre("Wobbet.dat"));
+std::vector<UnreadableCase> UnreadableCases() {
+    std::vector<UnreadableCase> cases = {
+        {"Misaligned",
+         [](const std::string& path) { Plant(path, "Kept\r\nA\r\n\r\n\r\nB\r\n\r\n"); },
+         "ShowMessage Storage error: Space misalignment. Records added in this session cannot be "
+         "saved."},
+        {"Directory", [](const std::string& path) { fs::create_directory(path); }, kLoadFailed}};
+#ifndef _WIN32
+    cases.push_back({"LinkToItself",
+                     [](const std::string& path) { fs::create_symlink("Wobbet.dat", path); },
+                     kLoadFailed});
+    cases.push_back(
+        {"Pipe", [](const std::string& path) { mkfifo(path.c_str(), 0600); }, kLoadFailed});
+    cases.push_back({"NoPermission",
+                     [](const std::string& path) {
+                         Plant(path, kOldFile);
+                         fs::permissions(path, fs::perms::none);
+                     },
+                     kLoadFailed, true});
+#endif
+    return cases;
 }
 
-TEST_F(KnowledgeFileTest, LinkToItselfIsReportedAsUnreadable) {
-    fs::create_symlink("Wobbet.dat", path);
-    KnowledgeFile file(path);
+INSTANTIATE_TEST_SUITE_P(Cases, UnreadableFileTest, ::testing::ValuesIn(UnreadableCases()),
+                         kRowName);
 
-    file.LoadKnowledge(knowledge, host);
-    file.SaveKnowledge(knowledge, host);
+struct SaveFailureCase {
+    const char* name;
+    std::function<void(FaultyFileSystem& disk, const fs::path& temporary)> plant;
+    // What the planted fault leaves beside the knowledge file.
+    std::vector<std::string> leftovers = {};
+};
 
-    EXPECT_THAT(host.calls, ElementsAre("ShowMessage " + kLoadFailed));
-    EXPECT_TRUE(fs::is_symlink(path));
-}
+class SaveFailureTest : public KnowledgeFileTest,
+                        public ::testing::WithParamInterface<SaveFailureCase> {};
 
-TEST_F(KnowledgeFileTest, PipeInPlaceOfTheFileIsReportedWithoutWaiting) {
-    ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
-    KnowledgeFile file(path);
+TEST_P(SaveFailureTest, KeepsThePreviousFileAndLeavesNoTemporaryFile) {
+    WriteBytes(knowledgePath, kOldFile);
+    KnowledgeFile file(knowledgePath, disk);
+    GetParam().plant(disk, file.TemporaryPath());
 
-    file.LoadKnowledge(knowledge, host);
-
-    EXPECT_THAT(host.calls, ElementsAre("ShowMessage " + kLoadFailed));
-    EXPECT_TRUE(file.NoSave());
-}
-
-TEST_F(KnowledgeFileTest, NewFileIsReadableByItsOwnerOnly) {
-    KnowledgeFile file(path);
-
-    file.SaveKnowledge(knowledge, host);
-
-    EXPECT_EQ(Permissions(path), 0600u);
-}
-
-TEST_F(KnowledgeFileTest, ReplacedFileKeepsItsPermissions) {
-    WriteBytes(path, kExampleFile);
-    chmod(path.c_str(), 0640);
-    KnowledgeFile file(path);
-    Learn("Learned this run", {"X"});
-
-    file.SaveKnowledge(knowledge, host);
-
-    EXPECT_EQ(Permissions(path), 0640u);
-    EXPECT_EQ(ReadBytes(path), "Learned this run\r\nX\r\n\r\n");
-}
-
-TEST_F(KnowledgeFileTest, LinkPlantedAgainAfterTheLeftoverIsRemovedFailsTheSave) {
-    const std::string victim = (directory / "victim").string();
-    WriteBytes(victim, "precious");
-    WriteBytes(path, kExampleFile);
-    FaultyFileSystem disk;
-    disk.failing = DiskStep::kRemove;
-    KnowledgeFile file(path, disk);
-    fs::create_symlink(victim, file.TemporaryPath());
-    Learn("Learned this run", {"X"});
-
-    file.SaveKnowledge(knowledge, host);
+    Run(file);
 
     EXPECT_THAT(host.calls, ElementsAre(kSaveFailed));
-    EXPECT_EQ(ReadBytes(victim), "precious");
-    EXPECT_EQ(ReadBytes(path), kExampleFile);
+    EXPECT_EQ(ReadBytes(knowledgePath), kOldFile);
+    std::vector<std::string> leftovers = OtherFiles();
+    std::sort(leftovers.begin(), leftovers.end());
+    EXPECT_EQ(leftovers, GetParam().leftovers);
+    if (fs::exists(directory / "victim")) {
+        EXPECT_EQ(ReadBytes(directory / "victim"), "precious");
+    }
 }
 
+auto Failing(DiskStep step) {
+    return [step](FaultyFileSystem& disk, const fs::path&) { disk.failing = step; };
+}
+
+auto FullDisk(std::size_t freeBytes) {
+    return [freeBytes](FaultyFileSystem& disk, const fs::path&) { disk.freeBytes = freeBytes; };
+}
+
+const std::string kTemporaryName = "Wobbet.dat." + std::to_string(CurrentProcessId()) + ".tmp";
+
+std::vector<SaveFailureCase> SaveFailureCases() {
+    std::vector<SaveFailureCase> cases = {
+        {"CreateNew", Failing(DiskStep::kCreateNew)},
+        {"Write", Failing(DiskStep::kWrite)},
+        {"Flush", Failing(DiskStep::kFlush)},
+        {"Close", Failing(DiskStep::kClose)},
+        {"Replace", Failing(DiskStep::kReplace)},
+        {"DiskFull", FullDisk(0)},
+        {"DiskFullButOneByte", FullDisk(kNewFile.size() - 1)},
+        {"DirectoryAtTheTemporaryPath",
+         [](FaultyFileSystem&, const fs::path& temporary) { fs::create_directory(temporary); },
+         {kTemporaryName}}};
+#ifndef _WIN32
+    // A link planted again after the leftover was removed is not followed.
+    cases.push_back({"PlantedLink",
+                     [](FaultyFileSystem& disk, const fs::path& temporary) {
+                         Plant(temporary.parent_path() / "victim", "precious");
+                         fs::create_symlink("victim", temporary);
+                         disk.failing = DiskStep::kRemove;
+                     },
+                     {kTemporaryName, "victim"}});
+#endif
+    return cases;
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, SaveFailureTest, ::testing::ValuesIn(SaveFailureCases()), kRowName);
+
+#ifndef _WIN32
+// The mode of the file being replaced, or -1 for none.
+class PermissionsTest : public KnowledgeFileTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(PermissionsTest, AreKeptAndNeverWidenedWhileWriting) {
+    const int allowed = GetParam() < 0 ? 0600 : GetParam();
+    if (GetParam() >= 0) {
+        WriteBytes(knowledgePath, kOldFile);
+        fs::permissions(knowledgePath, static_cast<fs::perms>(GetParam()));
+    }
+    KnowledgeFile file(knowledgePath, disk);
+    disk.beforeWrite = [&] { EXPECT_EQ(Permissions(file.TemporaryPath()) & ~allowed, 0); };
+
+    Run(file);
+
+    EXPECT_THAT(host.calls, IsEmpty());
+    EXPECT_EQ(Permissions(knowledgePath), allowed);
+}
+
+INSTANTIATE_TEST_SUITE_P(Modes, PermissionsTest, ::testing::Values(-1, 0600, 0640, 0644, 0400));
+
+TEST_F(KnowledgeFileTest, ReplacedFileKeepsItsOwner) {
+    if (geteuid() != 0) {
+        GTEST_SKIP() << "only root can give the knowledge file to another user";
+    }
+    WriteBytes(knowledgePath, kOldFile);
+    ASSERT_EQ(chown(knowledgePath.c_str(), 65534, 65534), 0);
+    KnowledgeFile file(knowledgePath);
+
+    Run(file);
+
+    struct stat status {};
+    ASSERT_EQ(stat(knowledgePath.c_str(), &status), 0);
+    EXPECT_EQ(status.st_uid, 65534u);
+    EXPECT_EQ(status.st_gid, 65534u);
+}
 #endif
 
 }  // namespace
