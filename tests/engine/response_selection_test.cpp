@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <sstream>
+
 #include "tests/engine/engine_fixture.h"
 #include "tests/support/case_table.h"
 #include "tests/support/knowledge_records.h"
@@ -9,18 +11,16 @@ namespace {
 
 using testing::PrintTo;
 
-constexpr int kTop = RandomGenerator::kMax;
-
 struct SelectionCase {
     const char* name;
     bool seeded;  // the built-in records first
-    std::vector<std::string_view> replies;
-    std::vector<std::string_view> keywords;
+    const char* replies;
+    const char* keywords;
     const char* lastResponse;
     bool context;
     const char* phrase;
     // One tie draw per group, then the learn draw; the test fails on one more or one fewer.
-    std::vector<int> draws;
+    const char* draws;
     std::int32_t index;
     bool learn;
 };
@@ -35,7 +35,8 @@ TEST_P(SelectionTest, PicksTheRecordAndDecidesWhetherToLearn) {
     Append(engine.Knowledge(), selection.replies, selection.keywords);
     Remember(selection.lastResponse);
     host.context = selection.context;
-    for (int draw : selection.draws) {
+    std::istringstream draws(selection.draws);
+    for (int draw = 0; draws >> draw;) {
         random.Push(draw);
     }
     std::string phrase = selection.phrase;
@@ -48,196 +49,54 @@ TEST_P(SelectionTest, PicksTheRecordAndDecidesWhetherToLearn) {
     EXPECT_EQ(random.Remaining(), 0u);
 }
 
-const std::vector<int> kSevenZeros(7, 0);
-
-std::vector<int> SevenZerosThen(int learnDraw) {
-    std::vector<int> draws = kSevenZeros;
-    draws.push_back(learnDraw);
-    return draws;
-}
-
+// Among the seeds, "good morning everybody" scores 1/3: 10922 draws a fraction just below it,
+// 10923 one just above. With Context the previous reply counts as one more word: a full match
+// without context hits scores 1/2. 32767 draws a tie value of 1 once stored at 32 bits, a
+// context hit that never was.
 INSTANTIATE_TEST_SUITE_P(
     Cases, SelectionTest,
     ::testing::Values(
-        // Score 1/3: 10922 draws a fraction just below it, 10923 one just above.
-        SelectionCase{"OneWordOfThreeConfident",
-                      true,
-                      {},
-                      {},
-                      "",
-                      false,
-                      "good morning everybody",
-                      SevenZerosThen(10922),
-                      0,
-                      false},
-        SelectionCase{"OneWordOfThreeUnsure",
-                      true,
-                      {},
-                      {},
-                      "",
-                      false,
-                      "good morning everybody",
-                      SevenZerosThen(10923),
-                      0,
-                      true},
-        // The previous reply counts as one more word: 1/2 for a full match without context.
-        SelectionCase{"ContextHalvesBelow",
-                      true,
-                      {},
-                      {},
-                      "Hello.",
-                      true,
-                      "hello",
-                      SevenZerosThen(16383),
-                      0,
-                      false},
-        SelectionCase{"ContextHalvesAbove",
-                      true,
-                      {},
-                      {},
-                      "Hello.",
-                      true,
-                      "hello",
-                      SevenZerosThen(16384),
-                      0,
-                      true},
-        SelectionCase{"ContextOffFullMatch",
-                      true,
-                      {},
-                      {},
-                      "Hello.",
-                      false,
-                      "hello",
-                      SevenZerosThen(kTop),
-                      0,
-                      false},
+        SelectionCase{"OneWordOfThreeConfident", true, "", "", "", false, "good morning everybody",
+                      "0 0 0 0 0 0 0 10922", 0, false},
+        SelectionCase{"OneWordOfThreeUnsure", true, "", "", "", false, "good morning everybody",
+                      "0 0 0 0 0 0 0 10923", 0, true},
+        SelectionCase{"ContextHalvesBelow", true, "", "", "Hello.", true, "hello",
+                      "0 0 0 0 0 0 0 16383", 0, false},
+        SelectionCase{"ContextHalvesAbove", true, "", "", "Hello.", true, "hello",
+                      "0 0 0 0 0 0 0 16384", 0, true},
+        SelectionCase{"TopDrawStaysBelowAFullScore", true, "", "", "Hello.", false, "hello",
+                      "0 0 0 0 0 0 0 32767", 0, false},
         // Score 0 learns even on a draw of 0; 0/0 from the context term never would.
-        SelectionCase{"PlainFormulaWhenThePreviousReplyHadNoWords",
-                      false,
-                      {"Cat."},
-                      {"CAT", ""},
-                      "the",
-                      true,
-                      "zebra",
-                      {0, 0},
-                      0,
-                      true},
-        // The top draw stays just below a score of 1.
-        SelectionCase{"PhraseAndPreviousReplyCoveredWhole",
-                      false,
-                      {"Full."},
-                      {"HELLO", "WORLD", "!", "GOOD", "DAY", ""},
-                      "Good day",
-                      true,
-                      "hello world",
-                      {0, kTop},
-                      0,
+        SelectionCase{"PlainFormulaWhenThePreviousReplyHadNoWords", false, "Cat.;", "CAT;;", "the",
+                      true, "zebra", "0 0", 0, true},
+        SelectionCase{"PhraseAndPreviousReplyCoveredWhole", false, "Full.;",
+                      "HELLO;WORLD;!;GOOD;DAY;;", "Good day", true, "hello world", "0 32767", 0,
                       false},
         // The first group would win on its higher draw if its repeat counted twice.
-        SelectionCase{"RepeatedKeywordCountsOnce",
-                      false,
-                      {"Repeats.", "Both."},
-                      {"CAR", "CAR", "", "CAR", "BUS", ""},
-                      "",
-                      false,
-                      "car bus",
-                      {30000, 0, 0},
-                      1,
-                      false},
+        SelectionCase{"RepeatedKeywordCountsOnce", false, "Repeats.;Both.;", "CAR;CAR;;CAR;BUS;;",
+                      "", false, "car bus", "30000 0 0", 1, false},
         // A context hit would lift the first group's tie value above the second's.
-        SelectionCase{"KeywordInBothSectionsCountsAsPrimary",
-                      false,
-                      {"Both.", "Plain."},
-                      {"HELLO", "!", "HELLO", "", "HELLO", ""},
-                      "Hello.",
-                      true,
-                      "hello",
-                      {0, 100, 0},
-                      1,
+        SelectionCase{"KeywordInBothSectionsCountsAsPrimary", false, "Both.;Plain.;",
+                      "HELLO;!;HELLO;;HELLO;;", "Hello.", true, "hello", "0 100 0", 1, false},
+        // The context hit wins and counts in the score: (1/1 + 0) / (1 + 1).
+        SelectionCase{"WithoutHitsTheContextMatchWins", false, "Context.;High.;",
+                      "A;!;HELLO;HELLO;;B;;", "Hello.", true, "zebra", "0 32000 16383", 0, false},
+        SelectionCase{"TieGoesToTheHigherDraw", false, "First.;Second.;", "CAT;;CAT;;", "", false,
+                      "cat", "5 6 0", 1, false},
+        SelectionCase{"EqualDrawsGoToTheEarlierGroup", false, "First.;Second.;", "CAT;;CAT;;", "",
+                      false, "cat", "7 7 0", 0, false},
+        SelectionCase{"EntriesAfterTheLastTerminatorAreNeverScored", false, "Empty.;", ";HELLO;",
+                      "", false, "hello", "0 0", 0, true},
+        SelectionCase{"EntriesAreMatchedAsPlainStrings", false, "Lower.;Run.;",
+                      "hello;;GOOD MORNING;;", "", false, "hello good morning", "9000 0 0", 1,
                       false},
-        // Without hits the context hit wins, and counts in the score: (1/1 + 0) / (1 + 1).
-        SelectionCase{"WithoutHitsTheContextMatchWins",
-                      false,
-                      {"Context.", "Drawn high."},
-                      {"A", "!", "HELLO", "HELLO", "", "B", ""},
-                      "Hello.",
-                      true,
-                      "zebra",
-                      {0, 32000, 16383},
-                      0,
-                      false},
-        SelectionCase{"TieGoesToTheHigherDraw",
-                      false,
-                      {"First.", "Second."},
-                      {"CAT", "", "CAT", ""},
-                      "",
-                      false,
-                      "cat",
-                      {5, 6, 0},
-                      1,
-                      false},
-        SelectionCase{"EqualDrawsGoToTheEarlierGroup",
-                      false,
-                      {"First.", "Second."},
-                      {"CAT", "", "CAT", ""},
-                      "",
-                      false,
-                      "cat",
-                      {7, 7, 0},
-                      0,
-                      false},
-        SelectionCase{"EntriesAfterTheLastTerminatorAreNeverScored",
-                      false,
-                      {"Empty."},
-                      {"", "HELLO"},
-                      "",
-                      false,
-                      "hello",
-                      {0, 0},
-                      0,
-                      true},
-        SelectionCase{"EntriesAreMatchedAsPlainStrings",
-                      false,
-                      {"Lower.", "Run."},
-                      {"hello", "", "GOOD MORNING", ""},
-                      "",
-                      false,
-                      "hello good morning",
-                      {9000, 0, 0},
-                      1,
-                      false},
-        // 32767 draws a tie value of 1 once stored at 32 bits: a context hit that never was,
-        // which makes the score (1/2 + 1) / 2 rather than 1/2.
-        SelectionCase{"TopDrawRoundsUpToAContextHit",
-                      false,
-                      {"Hello."},
-                      {"HELLO", ""},
-                      "Something else",
-                      true,
-                      "hello",
-                      {kTop, 24000},
-                      0,
-                      false},
-        SelectionCase{"DrawBelowTheTopDoesNotRoundUp",
-                      false,
-                      {"Hello."},
-                      {"HELLO", ""},
-                      "Something else",
-                      true,
-                      "hello",
-                      {32766, 24000},
-                      0,
-                      true},
-        SelectionCase{"OneDrawPerGroupAndOneMore",
-                      true,
-                      {"Extra."},
-                      {"EXTRA", "!", "MORE", ""},
-                      "",
-                      true,
-                      "nothing known",
-                      std::vector<int>(9, 100),
-                      0,
-                      true}),
+        // (1/2 + 1) / 2 rather than 1/2.
+        SelectionCase{"TopDrawRoundsUpToAContextHit", false, "Hello.;", "HELLO;;", "Something else",
+                      true, "hello", "32767 24000", 0, false},
+        SelectionCase{"DrawBelowTheTopDoesNotRoundUp", false, "Hello.;", "HELLO;;",
+                      "Something else", true, "hello", "32766 24000", 0, true},
+        SelectionCase{"OneDrawPerGroupAndOneMore", true, "Extra.;", "EXTRA;!;MORE;;", "", true,
+                      "nothing known", "1 1 1 1 1 1 1 1 1", 0, true}),
     kRowName);
 
 }  // namespace

@@ -18,8 +18,7 @@ struct ReadCase {
     const char* name;
     std::string_view bytes;
     ReadOutcome outcome;
-    std::vector<std::string> replies;
-    std::vector<std::string> keywords;
+    const char* learned;
     std::string_view rewritten;
 };
 
@@ -27,77 +26,53 @@ class ReadTest : public ::testing::TestWithParam<ReadCase> {};
 
 // Reads the bytes after the built-in records, writes what was read, and reads that back.
 TEST_P(ReadTest, AppendsTheRecordsAndWritesThemBackStably) {
-    const ReadCase& read = GetParam();
     KnowledgeBase knowledge;
     knowledge.LoadSeedTables();
-
-    EXPECT_EQ(ReadKnowledge(read.bytes, knowledge), read.outcome);
-    EXPECT_EQ(ResponsesFrom(knowledge, kSeedResponseCount), read.replies);
-    EXPECT_EQ(KeywordsFrom(knowledge, kSeedKeywordCount), read.keywords);
+    EXPECT_EQ(ReadKnowledge(GetParam().bytes, knowledge), GetParam().outcome);
+    EXPECT_EQ(Learned(knowledge), GetParam().learned);
     std::string bytes = "left over";
     EXPECT_EQ(WriteKnowledge(knowledge, &bytes), WriteOutcome::kComplete);
-    EXPECT_EQ(bytes, read.rewritten);
+    EXPECT_EQ(bytes, GetParam().rewritten);
 
     KnowledgeBase reread;
     reread.LoadSeedTables();
     EXPECT_EQ(ReadKnowledge(bytes, reread), ReadOutcome::kComplete);
-    EXPECT_EQ(ResponsesFrom(reread, 0), ResponsesFrom(knowledge, 0));
-    EXPECT_EQ(KeywordsFrom(reread, 0), KeywordsFrom(knowledge, 0));
+    EXPECT_EQ(Learned(reread, 0, 0), Learned(knowledge, 0, 0));
 }
 
-const std::vector<std::string> kExampleReplies = {"Fine, thanks", "Nice weather today."};
-const std::vector<std::string> kExampleKeywords = {"HELLO", "!", "GOOD", "MORNING", "", ""};
+constexpr const char* kExample = "Fine, thanks;Nice weather today.;|HELLO;!;GOOD;MORNING;;;";
 
 INSTANTIATE_TEST_SUITE_P(
     Files, ReadTest,
     ::testing::Values(
-        ReadCase{"Empty", "", ReadOutcome::kComplete, {}, {}, ""},
-        ReadCase{"Example", kExampleFile, ReadOutcome::kComplete, kExampleReplies, kExampleKeywords,
-                 kExampleFile},
+        ReadCase{"Empty", "", ReadOutcome::kComplete, "|", ""},
+        ReadCase{"Example", kExampleFile, ReadOutcome::kComplete, kExample, kExampleFile},
         ReadCase{"LoneLineFeeds",
                  "Fine, thanks\nHELLO\n!\nGOOD\nMORNING\n\nNice weather today.\r\n\n",
-                 ReadOutcome::kComplete, kExampleReplies, kExampleKeywords, kExampleFile},
-        ReadCase{"LoneCarriageReturnsStayInTheirLine",
-                 "one\rtwo\r\nTRAILING\r\r\n\r\nLAST\r",
-                 ReadOutcome::kComplete,
-                 {"one\rtwo", "LAST\r"},
-                 {"TRAILING\r", "", ""},
+                 ReadOutcome::kComplete, kExample, kExampleFile},
+        ReadCase{"LoneCarriageReturnsStayInTheirLine", "one\rtwo\r\nTRAILING\r\r\n\r\nLAST\r",
+                 ReadOutcome::kComplete, "one\rtwo;LAST\r;|TRAILING\r;;;",
                  "one\rtwo\r\nTRAILING\r\r\n\r\nLAST\r\r\n\r\n"},
-        ReadCase{"EndOfFileByteIsText",
-                 "Stop\x1A here\r\n\x1A\r\n\r\nAfter\r\n\r\n",
-                 ReadOutcome::kComplete,
-                 {"Stop\x1A here", "After"},
-                 {"\x1A", "", ""},
+        ReadCase{"EndOfFileByteIsText", "Stop\x1A here\r\n\x1A\r\n\r\nAfter\r\n\r\n",
+                 ReadOutcome::kComplete, "Stop\x1A here;After;|\x1A;;;",
                  "Stop\x1A here\r\n\x1A\r\n\r\nAfter\r\n\r\n"},
-        ReadCase{"LinesAreTakenAsTheyStand",
-                 "!\r\n  \r\nlower case\r\n\r\n   \r\n\r\n",
-                 ReadOutcome::kComplete,
-                 {"!", "   "},
-                 {"  ", "lower case", "", ""},
+        ReadCase{"LinesAreTakenAsTheyStand", "!\r\n  \r\nlower case\r\n\r\n   \r\n\r\n",
+                 ReadOutcome::kComplete, "!;   ;|  ;lower case;;;",
                  "!\r\n  \r\nlower case\r\n\r\n   \r\n\r\n"},
-        ReadCase{
-            "EmptyFirstLine", "\r\nReply\r\nWORD\r\n\r\n", ReadOutcome::kMisaligned, {}, {}, ""},
-        ReadCase{"SecondEmptyLine",
-                 "First\r\nA\r\n\r\n\r\nSecond\r\nB\r\n\r\n",
-                 ReadOutcome::kMisaligned,
-                 {"First"},
-                 {"A", ""},
-                 "First\r\nA\r\n\r\n"},
+        ReadCase{"EmptyFirstLine", "\r\nReply\r\nWORD\r\n\r\n", ReadOutcome::kMisaligned, "|", ""},
+        ReadCase{"SecondEmptyLine", "First\r\nA\r\n\r\n\r\nSecond\r\nB\r\n\r\n",
+                 ReadOutcome::kMisaligned, "First;|A;;", "First\r\nA\r\n\r\n"},
         // The record cut short is closed, so that the next one learned keeps its own keywords.
-        ReadCase{"EndsInsideARecord",
-                 "First\r\nA\r\n\r\nCut\r\nB\r\n!\r\nC",
-                 ReadOutcome::kComplete,
-                 {"First", "Cut"},
-                 {"A", "", "B", "!", "C", ""},
+        ReadCase{"EndsInsideARecord", "First\r\nA\r\n\r\nCut\r\nB\r\n!\r\nC",
+                 ReadOutcome::kComplete, "First;Cut;|A;;B;!;C;;",
                  "First\r\nA\r\n\r\nCut\r\nB\r\n!\r\nC\r\n\r\n"},
-        ReadCase{
-            "EndsAfterAReply", "Alone", ReadOutcome::kComplete, {"Alone"}, {""}, "Alone\r\n\r\n"}),
+        ReadCase{"EndsAfterAReply", "Alone", ReadOutcome::kComplete, "Alone;|;", "Alone\r\n\r\n"}),
     kRowName);
 
 struct WriteCase {
     const char* name;
-    std::vector<std::string_view> replies;
-    std::vector<std::string_view> keywords;
+    const char* replies;
+    const char* keywords;
     WriteOutcome outcome;
     std::string_view bytes;
 };
@@ -105,36 +80,25 @@ struct WriteCase {
 class WriteTest : public ::testing::TestWithParam<WriteCase> {};
 
 TEST_P(WriteTest, WritesTheLearnedRecords) {
-    const WriteCase& write = GetParam();
     KnowledgeBase knowledge;
     knowledge.LoadSeedTables();
-    Append(knowledge, write.replies, write.keywords);
+    Append(knowledge, GetParam().replies, GetParam().keywords);
     std::string bytes = "left over";
-
-    EXPECT_EQ(WriteKnowledge(knowledge, &bytes), write.outcome);
-    EXPECT_EQ(bytes, write.bytes);
+    EXPECT_EQ(WriteKnowledge(knowledge, &bytes), GetParam().outcome);
+    EXPECT_EQ(bytes, GetParam().bytes);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Tables, WriteTest,
     ::testing::Values(
-        WriteCase{"Nothing", {}, {}, WriteOutcome::kComplete, ""},
-        WriteCase{"Example",
-                  {"Fine, thanks", "Nice weather today."},
-                  {"HELLO", "!", "GOOD", "MORNING", "", ""},
-                  WriteOutcome::kComplete,
-                  kExampleFile},
+        WriteCase{"Nothing", "", "", WriteOutcome::kComplete, ""},
+        WriteCase{"Example", "Fine, thanks;Nice weather today.;", "HELLO;!;GOOD;MORNING;;;",
+                  WriteOutcome::kComplete, kExampleFile},
         // Learning cut short: a reply without its group, and a group without its terminator.
-        WriteCase{"AsFarAsTheLastGroupGot",
-                  {"Whole", "Cut short", "No group yet"},
-                  {"", "B"},
-                  WriteOutcome::kComplete,
-                  "Whole\r\n\r\nCut short\r\nB\r\n"},
-        WriteCase{"GroupWithoutAReplyStopsAfterTheWholeRecords",
-                  {"Whole"},
-                  {"A", "", "ORPHAN", "", "LATER", ""},
-                  WriteOutcome::kMisaligned,
-                  "Whole\r\nA\r\n\r\n"}),
+        WriteCase{"AsFarAsTheLastGroupGot", "Whole;Cut short;No group yet;", ";B;",
+                  WriteOutcome::kComplete, "Whole\r\n\r\nCut short\r\nB\r\n"},
+        WriteCase{"GroupWithoutAReplyStopsAfterTheWholeRecords", "Whole;", "A;;ORPHAN;;LATER;;",
+                  WriteOutcome::kMisaligned, "Whole\r\nA\r\n\r\n"}),
     kRowName);
 
 }  // namespace
