@@ -1,211 +1,130 @@
-#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <algorithm>
-
 #include "tests/engine/engine_fixture.h"
-#include "tests/support/knowledge_dump.h"
+#include "tests/support/case_table.h"
+#include "tests/support/knowledge_records.h"
 
 namespace wobbet::testing {
 namespace {
 
-using ::testing::ElementsAre;
-using ::testing::IsEmpty;
+using testing::PrintTo;
 
 class TurnTest : public EngineTest {
 protected:
-    void SetUp() override { Seed(); }
+    void SetUp() override { engine.Knowledge().LoadSeedTables(); }
 
-    void Say(const std::string& text) {
+    // Says the text with every tie draw given (none when negative), then the other draws;
+    // returns the host calls after the three every turn starts with.
+    std::string Say(const std::string& text, int tie, std::vector<int> draws) {
+        random.PushRepeated(tie, tie < 0 ? 0 : engine.Knowledge().GroupCount());
+        for (int draw : draws) {
+            random.Push(draw);
+        }
+        host.calls.clear();
         host.inputs.push_back(text);
         engine.OnSay();
-    }
-
-    void Teach(std::string phrase, std::string reply, int result = TeachDialogResult::kOk) {
-        host.teachDialogs.push_back({result, std::move(phrase), std::move(reply)});
-        engine.OnTeach();
-    }
-
-    // A Say that no record knows, with Context off: score 0, so it always learns.
-    void SayUnknown(const std::string& text, int tieDraw = 0) {
-        random.PushRepeated(tieDraw, GroupCount());
-        random.Push(0);
-        Say(text);
-    }
-
-    std::size_t GroupCount() const {
-        std::size_t groups = 0;
-        for (std::size_t i = 0; i < engine.Knowledge().KeywordCount(); ++i) {
-            if (engine.Knowledge().Keyword(i).empty()) {
-                ++groups;
-            }
-        }
-        return groups;
+        EXPECT_EQ(random.Remaining(), 0u);
+        const std::string calls = Joined(host.calls);
+        EXPECT_EQ(calls.substr(0, 38), "PrepareCharacter;ReadInput;ClearInput;");
+        return calls.substr(std::min<std::size_t>(calls.size(), 38));
     }
 };
 
 TEST_F(TurnTest, GoodMorningThenFineThanks) {
-    // First turn: record 0 wins with score 1/2 and the learn draw stays below it.
-    random.PushRepeated(0, 7);
-    random.Push(100);
-    Say("Good morning!");
-    // Second turn: nothing matches, record 3 draws the highest tie value, the score is 0.
-    random = ScriptedRandom{10, 20, 30, 31000, 40, 50, 60, 12345};
-    Say("Fine, thanks");
+    EXPECT_EQ(Say("Good morning!", 0, {100}), "Display Hello.;PlayAnimation Pleased;");
+    // Nothing matches, so the score is 0 and the earliest of the equal draws wins.
+    EXPECT_EQ(Say("Fine, thanks", 0, {12345}), "PlayAnimation Acknowledge;Display Hello.;");
 
-    EXPECT_THAT(host.calls,
-                ElementsAre("PrepareCharacter", "ReadInput", "ClearInput", "Display Hello.",
-                            "PlayAnimation Pleased", "PrepareCharacter", "ReadInput", "ClearInput",
-                            "PlayAnimation Acknowledge", "Display I feel great."));
-    EXPECT_THAT(ResponsesFrom(engine.Knowledge(), 7), ElementsAre("Fine, thanks"));
-    EXPECT_THAT(KeywordsFrom(engine.Knowledge(), 44),
-                ElementsAre("HELLO", "!", "GOOD", "MORNING", ""));
-    EXPECT_EQ(engine.Knowledge().ResponseCount(), 8u);
-    EXPECT_EQ(engine.Knowledge().KeywordCount(), 49u);
-    EXPECT_EQ(engine.Memory().LastResponse, " FEEL GREAT ");
-    EXPECT_EQ(engine.Memory().LastResponseWords, 2);
+    EXPECT_EQ(Learned(engine.Knowledge()), "Fine, thanks;|HELLO;!;GOOD;MORNING;;");
+    EXPECT_EQ(engine.Memory().LastResponse, " HELLO ");
+    EXPECT_EQ(engine.Memory().LastResponseWords, 1);
     EXPECT_EQ(engine.Memory().LastInput, " FINE THANKS ");
     EXPECT_EQ(engine.Mood(), 1);
-    EXPECT_EQ(random.Remaining(), 0u);
 }
 
-TEST_F(TurnTest, HelloOnTheFirstTurnIsConfidentAndPleased) {
-    random.PushRepeated(0, 7);
-    random.Push(RandomGenerator::kMax);
-    Say("hello");
-    EXPECT_THAT(host.calls, ElementsAre("PrepareCharacter", "ReadInput", "ClearInput",
-                                        "Display Hello.", "PlayAnimation Pleased"));
-    EXPECT_EQ(engine.Memory().LastResponse, " HELLO ");
-    EXPECT_EQ(engine.Memory().LastResponseWords, 1);
-    EXPECT_EQ(engine.Memory().LastInput, " HELLO ");
-    EXPECT_EQ(engine.Mood(), 2);
+TEST_F(TurnTest, MoodMovesBetweenZeroAndTwoShowingOnlyItsCrossings) {
+    host.context = false;
+    const std::vector<std::pair<const char*, const char*>> turns = {
+        {"bye", "Display Goodbye.;PlayAnimation Pleased;"},
+        {"bye", "Display Goodbye.;"},
+        {"zebra", "PlayAnimation Acknowledge;Display Hello.;"},
+        {"giraffe", "PlayAnimation Acknowledge;Display Hello.;PlayAnimation Sad;"}};
+    for (const auto& [text, calls] : turns) {
+        EXPECT_EQ(Say(text, 0, {0}), calls) << text;
+    }
+    // At mood 0 the reply is drawn from all replies, the one learned in this turn included.
+    EXPECT_EQ(Say("gnu", 0, {0, static_cast<int>(engine.Knowledge().ResponseCount())}),
+              "PlayAnimation Acknowledge;Display Gnu;");
+    EXPECT_EQ(engine.Mood(), 0);
 }
 
-TEST_F(TurnTest, EmptyPhraseGetsTheInstructionAndChangesNothing) {
+TEST_F(TurnTest, PhraseWithoutWordsGetsTheInstructionWithoutADraw) {
     Remember("Hello.", "Hi");
     for (const char* text : {"", "  ,!", "the of and"}) {
-        host.calls.clear();
-        Say(text);
-        EXPECT_THAT(host.calls,
-                    ElementsAre("PrepareCharacter", "ReadInput", "ClearInput",
-                                "Display Type something in the text box.  Then click the 'Say' "
-                                "button."));
+        EXPECT_EQ(Say(text, -1, {}),
+                  "Display Type something in the text box.  Then click the 'Say' button.;");
     }
-    EXPECT_EQ(random.Draws(), 0);
-    EXPECT_EQ(engine.Memory().LastResponse, " HELLO ");
-    EXPECT_EQ(engine.Memory().LastInput, " HI ");
-    EXPECT_EQ(engine.Knowledge().ResponseCount(), 7u);
+    EXPECT_EQ(engine.Memory().LastResponse + engine.Memory().LastInput, " HELLO  HI ");
     EXPECT_EQ(engine.Mood(), 1);
 }
 
-TEST_F(TurnTest, MoodFallsToSadAndStaysWithinItsRange) {
-    host.context = false;
-    random.PushRepeated(0, 7);
-    random.Push(0);
-    Say("hello");
-    ASSERT_EQ(engine.Mood(), 2);
-
-    host.calls.clear();
-    SayUnknown("zebra");
-    EXPECT_EQ(engine.Mood(), 1);
-    EXPECT_THAT(host.calls, ElementsAre("PrepareCharacter", "ReadInput", "ClearInput",
-                                        "PlayAnimation Acknowledge", "Display Hello."));
-    host.calls.clear();
-    SayUnknown("giraffe");
-    EXPECT_EQ(engine.Mood(), 0);
-    EXPECT_EQ(host.calls.back(), "PlayAnimation Sad");
-    // At mood 0 the reply is drawn from all replies, the one just learned included.
-    host.calls.clear();
-    random.PushRepeated(0, GroupCount());
-    random.Push(0);
-    random.Push(static_cast<int>(engine.Knowledge().ResponseCount()));
-    Say("okapi");
-    EXPECT_EQ(engine.Mood(), 0);
-    EXPECT_THAT(host.calls, ElementsAre("PrepareCharacter", "ReadInput", "ClearInput",
-                                        "PlayAnimation Acknowledge", "Display Okapi"));
-}
-
-TEST_F(TurnTest, ConfidentTurnsRaiseTheMoodOnlyToTwo) {
-    for (int turn = 0; turn < 3; ++turn) {
-        random.PushRepeated(0, 7);
-        random.Push(0);
-        Say("bye");
-    }
-    EXPECT_EQ(engine.Mood(), 2);
-    EXPECT_EQ(std::count(host.calls.begin(), host.calls.end(), "PlayAnimation Pleased"), 1);
-}
-
-TEST_F(TurnTest, GroupWithoutAReplyShowsTheMisalignmentMessage) {
-    for (const char* keyword : {"ZEBRA", "", "YAK", ""}) {
-        engine.Knowledge().AppendKeyword(keyword);
-    }
+TEST_F(TurnTest, GroupWithoutAReplyShowsTheMisalignmentMessageOnBothBranches) {
+    Append(engine.Knowledge(), "", "ZEBRA;;YAK;;");
     Remember("Hello.", "Hi");
     host.context = false;
-    random.PushRepeated(0, 9);
-    random.Push(0);
-    Say("zebra");
-    EXPECT_THAT(host.calls, ElementsAre("PrepareCharacter", "ReadInput", "ClearInput",
-                                        "ShowMessage Storage error: Space misalignment."));
-    EXPECT_EQ(engine.Memory().LastResponse, " HELLO ");
-    EXPECT_EQ(engine.Memory().LastInput, " HI ");
-    EXPECT_EQ(engine.Mood(), 1);
-
-    // A learning turn whose winner has no reply learns, then reports instead of reading past
-    // the table.
-    host.calls.clear();
-    random.PushRepeated(0, 8);
-    random.Push(100);
-    random.Push(RandomGenerator::kMax);
-    Say("unknown words");
-    EXPECT_THAT(host.calls, ElementsAre("PrepareCharacter", "ReadInput", "ClearInput",
-                                        "PlayAnimation Acknowledge",
-                                        "ShowMessage Storage error: Space misalignment."));
+    EXPECT_EQ(Say("zebra", 0, {0}), "ShowMessage Storage error: Space misalignment.;");
+    EXPECT_EQ(engine.Memory().LastResponse + engine.Memory().LastInput, " HELLO  HI ");
+    // The learning turn learns, then reports instead of reading past the table: YAK wins.
+    EXPECT_EQ(Say("unknown words", -1, {0, 0, 0, 0, 0, 0, 0, 0, 100, 32767}),
+              "PlayAnimation Acknowledge;ShowMessage Storage error: Space misalignment.;");
     EXPECT_EQ(engine.Knowledge().ResponseCount(), 8u);
     EXPECT_EQ(engine.Mood(), 1);
 }
 
-TEST_F(TurnTest, TeachStoresThePairClearsContextAndMemory) {
+struct TeachCase {
+    const char* name;
+    int result;
+    const char* phrase;
+    const char* reply;
+    const char* calls;
+    const char* learned;
+    const char* memory;  // LastResponse and LastInput
+};
+
+class TeachTest : public TurnTest, public ::testing::WithParamInterface<TeachCase> {};
+
+TEST_P(TeachTest, StoresThePairOrExplainsWhyNot) {
     Remember("Hello.", "Hi");
-    Teach("What is your name?", "wobbet\r\nthe bot");
-    EXPECT_THAT(host.calls,
-                ElementsAre("RunTeachDialog", "SetContextEnabled 0", "PlayAnimation Acknowledge"));
-    EXPECT_THAT(ResponsesFrom(engine.Knowledge(), 7), ElementsAre("Wobbet the bot"));
-    EXPECT_THAT(KeywordsFrom(engine.Knowledge(), 44), ElementsAre("WHAT", "NAME", ""));
-    EXPECT_THAT(engine.Memory().LastResponse, IsEmpty());
-    EXPECT_THAT(engine.Memory().LastInput, IsEmpty());
-    EXPECT_EQ(engine.Memory().LastResponseWords, 1);
+    host.teachDialogs.push_back({GetParam().result, GetParam().phrase, GetParam().reply});
+    engine.OnTeach();
+    EXPECT_EQ(Joined(host.calls), GetParam().calls);
+    EXPECT_EQ(Learned(engine.Knowledge()), GetParam().learned);
+    EXPECT_EQ(engine.Memory().LastResponse + "|" + engine.Memory().LastInput, GetParam().memory);
     EXPECT_EQ(engine.Mood(), 1);
-
-    // Every word of the phrase is distinct, so the taught record wins outright.
-    host.calls.clear();
-    random.PushRepeated(0, 8);
-    random.Push(RandomGenerator::kMax);
-    Say("what is your name");
-    EXPECT_EQ(host.calls[3], "Display Wobbet the bot");
 }
 
-TEST_F(TurnTest, TeachCancelledOrWithoutReply) {
-    Remember("Hello.", "Hi");
-    Teach("ignored", "ignored too", TeachDialogResult::kCancel);
-    EXPECT_THAT(host.calls, ElementsAre("RunTeachDialog"));
-    EXPECT_EQ(engine.Memory().LastResponse, " HELLO ");
+constexpr const char* kTaught = "RunTeachDialog;SetContextEnabled 0;PlayAnimation Acknowledge;";
 
-    host.calls.clear();
-    Teach("Are you awake?", "");
-    EXPECT_THAT(host.calls,
-                ElementsAre("RunTeachDialog", "Display Type something for my response."));
-    EXPECT_EQ(engine.Memory().LastResponse, " AWAKE ");
-    EXPECT_EQ(engine.Memory().LastInput, " HI ");
-    EXPECT_TRUE(host.context);
-    EXPECT_EQ(engine.Knowledge().ResponseCount(), 7u);
-}
+INSTANTIATE_TEST_SUITE_P(
+    Cases, TeachTest,
+    ::testing::Values(
+        TeachCase{"Stored", TeachDialogResult::kOk, "What is your name?", "wobbet\r\nthe bot",
+                  kTaught, "Wobbet the bot;|WHAT;NAME;;", "|"},
+        TeachCase{"Cancelled", TeachDialogResult::kCancel, "ignored", "ignored too",
+                  "RunTeachDialog;", "|", " HELLO | HI "},
+        TeachCase{"WithoutReply", TeachDialogResult::kOk, "Are you awake?", "",
+                  "RunTeachDialog;Display Type something for my response.;", "|", " AWAKE | HI "},
+        TeachCase{"WithoutPhrase", TeachDialogResult::kOk, "", "Anything", kTaught, "Anything;|;",
+                  "|"},
+        // A dialog that failed to open (-1) is no cancellation.
+        TeachCase{"FailedDialog", -1, "spaces", "   ", kTaught, "   ;|SPACES;;", "|"}),
+    kRowName);
 
-TEST_F(TurnTest, TeachWithAnEmptyPhraseOrASpacesReply) {
-    Teach("", "Anything at all");
-    // A failed dialog (-1) is not a cancellation.
-    Teach("spaces", "   ", -1);
-    EXPECT_THAT(ResponsesFrom(engine.Knowledge(), 7), ElementsAre("Anything at all", "   "));
-    EXPECT_THAT(KeywordsFrom(engine.Knowledge(), 44), ElementsAre("", "SPACES", ""));
+TEST_F(TurnTest, TaughtRecordAnswersItsPhrase) {
+    host.teachDialogs.push_back({TeachDialogResult::kOk, "What is your name?", "Wobbet."});
+    engine.OnTeach();
+    EXPECT_FALSE(host.context);
+    EXPECT_EQ(Say("what is your name", 0, {32767}), "Display Wobbet.;PlayAnimation Pleased;");
 }
 
 }  // namespace

@@ -2,8 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <initializer_list>
-#include <string_view>
+#include <string>
 
 #include "engine/conversation_engine.h"
 #include "engine/normalization.h"
@@ -12,42 +11,20 @@
 
 namespace wobbet::testing {
 
-// An engine over a recording host and scripted draws; tables start empty unless seeded.
+// An engine over a recording host and scripted draws; its tables start empty.
 class EngineTest : public ::testing::Test {
 protected:
     RecordingHost host;
     ScriptedRandom random;
     ConversationEngine engine{host, random};
 
-    void Seed() { engine.Knowledge().LoadSeedTables(); }
-
-    void AddRecord(std::string_view reply, std::initializer_list<std::string_view> keywords) {
-        engine.Knowledge().AppendResponse(reply);
-        for (std::string_view keyword : keywords) {
-            engine.Knowledge().AppendKeyword(keyword);
-        }
-        engine.Knowledge().AppendKeyword("");
-    }
-
+    // Sets the memory as a turn that answered lastResponse to lastInput would leave it.
     void Remember(std::string lastResponse, std::string lastInput = "") {
         Normalize(&lastResponse, &engine.Memory().LastResponseWords);
-        engine.Memory().LastResponse = lastResponse;
         std::int32_t unused = 0;
         Normalize(&lastInput, &unused);
+        engine.Memory().LastResponse = lastResponse;
         engine.Memory().LastInput = lastInput;
-    }
-
-    struct Selected {
-        std::int32_t index;
-        bool learn;
-    };
-
-    Selected Select(std::string phrase) {
-        std::int32_t wordCount = 0;
-        Normalize(&phrase, &wordCount);
-        Selected selected{0, false};
-        selected.index = engine.SelectResponse(phrase, wordCount, &selected.learn);
-        return selected;
     }
 };
 

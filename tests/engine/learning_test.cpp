@@ -1,58 +1,48 @@
-#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "tests/engine/engine_fixture.h"
-#include "tests/support/knowledge_dump.h"
+#include "tests/support/case_table.h"
+#include "tests/support/knowledge_records.h"
 
 namespace wobbet::testing {
 namespace {
 
-using ::testing::ElementsAre;
-using LearningTest = EngineTest;
+using testing::PrintTo;
 
-TEST_F(LearningTest, EmptyMemoryWithContextGivesOnlyTheMarkerAndTerminator) {
-    Seed();
-    engine.Learn("nice weather");
-    EXPECT_THAT(ResponsesFrom(engine.Knowledge(), 7), ElementsAre("Nice weather"));
-    EXPECT_THAT(KeywordsFrom(engine.Knowledge(), 44), ElementsAre("!", ""));
+struct LearningCase {
+    const char* name;
+    const char* lastResponse;
+    const char* lastInput;
+    bool context;
+    const char* reply;
+    const char* learned;
+};
+
+class LearningTest : public EngineTest, public ::testing::WithParamInterface<LearningCase> {};
+
+TEST_P(LearningTest, StoresTheReplyKeyedOnThePreviousReply) {
+    Remember(GetParam().lastResponse, GetParam().lastInput);
+    host.context = GetParam().context;
+    engine.Learn(GetParam().reply);
+    EXPECT_EQ(Learned(engine.Knowledge(), 0, 0), GetParam().learned);
 }
 
-TEST_F(LearningTest, KeysOnThePreviousReplyAndAddsThePhraseBeforeItAsContext) {
-    Seed();
-    Remember("What do you want to talk about?", "Hello");
-    host.context = false;
-    engine.Learn("cars");
-    host.context = true;
-    engine.Learn("boats");
-    EXPECT_THAT(ResponsesFrom(engine.Knowledge(), 7), ElementsAre("Cars", "Boats"));
-    EXPECT_THAT(KeywordsFrom(engine.Knowledge(), 44),
-                ElementsAre("WHAT", "WANT", "TALK", "", "WHAT", "WANT", "TALK", "!", "HELLO", ""));
-}
-
-TEST_F(LearningTest, StoresRepliesAsTypedButForTheFirstLetter) {
-    engine.Learn("Already capital");
-    engine.Learn("3 things");
-    engine.Learn("   ");
-    engine.Learn("\xE9t\xE9");
-    EXPECT_THAT(ResponsesFrom(engine.Knowledge(), 0),
-                ElementsAre("Already capital", "3 things", "   ", "\xE9t\xE9"));
-}
-
-TEST_F(LearningTest, LineBreaksInAReplyBecomeSingleSpaces) {
-    engine.Learn("one\r\ntwo\nthree\rfour");
-    engine.Learn("\r\n\r\rx\n");
-    EXPECT_THAT(ResponsesFrom(engine.Knowledge(), 0), ElementsAre("One two three four", "   x "));
-}
-
-TEST_F(LearningTest, KeepsRepeatedWordsAndDuplicateRecords) {
-    Remember("Hello hello");
-    host.context = false;
-    engine.Learn("again");
-    engine.Learn("again");
-    EXPECT_THAT(ResponsesFrom(engine.Knowledge(), 0), ElementsAre("Again", "Again"));
-    EXPECT_THAT(KeywordsFrom(engine.Knowledge(), 0),
-                ElementsAre("HELLO", "HELLO", "", "HELLO", "HELLO", ""));
-}
+INSTANTIATE_TEST_SUITE_P(
+    Cases, LearningTest,
+    ::testing::Values(
+        LearningCase{"EmptyMemory", "", "", true, "nice weather", "Nice weather;|!;;"},
+        LearningCase{"EmptyMemoryWithoutContext", "", "", false, "nice", "Nice;|;"},
+        LearningCase{"KeyedOnThePreviousReply", "What do you want to talk about?", "Hello", false,
+                     "cars", "Cars;|WHAT;WANT;TALK;;"},
+        LearningCase{"WithThePhraseBeforeAsContext", "What do you want to talk about?",
+                     "Hello sailor", true, "boats", "Boats;|WHAT;WANT;TALK;!;HELLO;SAILOR;;"},
+        LearningCase{"RepeatsKept", "Hello hello", "", false, "again", "Again;|HELLO;HELLO;;"},
+        // As typed but for a first letter a to z, and each line break becomes one space.
+        LearningCase{"FirstByteNotALetter", "", "", false, "\xE9t\xE9 3", "\xE9t\xE9 3;|;"},
+        LearningCase{"LineBreaks", "", "", false, "one\r\ntwo\nthree\rfour",
+                     "One two three four;|;"},
+        LearningCase{"OnlyLineBreaks", "", "", false, "\r\n\r\rx\n", "   x ;|;"}),
+    kRowName);
 
 }  // namespace
 }  // namespace wobbet::testing

@@ -30,21 +30,28 @@ TEST(CrtRandomTest, DiscardLandsWhereRepeatedDrawsWould) {
         CrtRandom jumped;
         stepped.Seed(20240601);
         jumped.Seed(20240601);
-        for (std::uint64_t i = 0; i < count; ++i) {
-            stepped.Next();
-        }
+        Draws(stepped, static_cast<int>(count));
         jumped.Discard(count);
         EXPECT_EQ(Draws(jumped, 3), Draws(stepped, 3)) << count << " draws skipped";
     }
 }
 
-TEST(CrtRandomTest, DiscardingAWholePeriodChangesNothing) {
-    CrtRandom random;
-    CrtRandom reference;
-    random.Seed(77);
-    reference.Seed(77);
-    random.Discard(std::uint64_t{1} << 32);
-    EXPECT_EQ(Draws(random, 4), Draws(reference, 4));
+TEST(CrtRandomTest, DiscardCountsBeyondThirtyOneBits) {
+    // The sequence repeats after 2^32 draws: one short of that, the next draw is the one whose
+    // state is the seed itself.
+    constexpr std::uint64_t kPeriod = std::uint64_t{1} << 32;
+    for (const auto& [count, expected] : std::vector<std::pair<std::uint64_t, std::vector<int>>>{
+             {kPeriod - 1, {0, 41}}, {kPeriod, {41, 18467}}, {kPeriod + 2, {6334, 26500}}}) {
+        CrtRandom random;
+        random.Seed(1);
+        random.Discard(count);
+        EXPECT_EQ(Draws(random, 2), expected) << count;
+    }
+    CrtRandom halves;
+    halves.Seed(1);
+    halves.Discard((kPeriod >> 1) + 1);
+    halves.Discard((kPeriod >> 1) - 1);
+    EXPECT_EQ(Draws(halves, 1), std::vector<int>{41});
 }
 
 TEST(RandomGeneratorTest, DiscardWithoutAJumpTakesEachDraw) {

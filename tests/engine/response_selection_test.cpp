@@ -1,143 +1,103 @@
 #include <gtest/gtest.h>
 
+#include <sstream>
+
 #include "tests/engine/engine_fixture.h"
+#include "tests/support/case_table.h"
+#include "tests/support/knowledge_records.h"
 
 namespace wobbet::testing {
 namespace {
 
-using SelectionTest = EngineTest;
+using testing::PrintTo;
 
-TEST_F(SelectionTest, WorkedExampleLearnsWhenTheDrawReachesOneThird) {
-    Seed();
-    host.context = false;
-    // 10922 gives a fraction just below 1/3, 10923 one just above.
-    random.PushRepeated(0, 7);
-    random.Push(10922);
-    random.PushRepeated(0, 7);
-    random.Push(10923);
+struct SelectionCase {
+    const char* name;
+    bool seeded;  // the built-in records first
+    const char* replies;
+    const char* keywords;
+    const char* lastResponse;
+    bool context;
+    const char* phrase;
+    // One tie draw per group, then the learn draw; the test fails on one more or one fewer.
+    const char* draws;
+    std::int32_t index;
+    bool learn;
+};
 
-    const Selected confident = Select("good morning everybody");
-    EXPECT_EQ(confident.index, 0);
-    EXPECT_FALSE(confident.learn);
-    const Selected unsure = Select("good morning everybody");
-    EXPECT_EQ(unsure.index, 0);
-    EXPECT_TRUE(unsure.learn);
+class SelectionTest : public EngineTest, public ::testing::WithParamInterface<SelectionCase> {};
+
+TEST_P(SelectionTest, PicksTheRecordAndDecidesWhetherToLearn) {
+    const SelectionCase& selection = GetParam();
+    if (selection.seeded) {
+        engine.Knowledge().LoadSeedTables();
+    }
+    Append(engine.Knowledge(), selection.replies, selection.keywords);
+    Remember(selection.lastResponse);
+    host.context = selection.context;
+    std::istringstream draws(selection.draws);
+    for (int draw = 0; draws >> draw;) {
+        random.Push(draw);
+    }
+    std::string phrase = selection.phrase;
+    std::int32_t wordCount = 0;
+    Normalize(&phrase, &wordCount);
+    bool learn = !selection.learn;
+
+    EXPECT_EQ(engine.SelectResponse(phrase, wordCount, &learn), selection.index);
+    EXPECT_EQ(learn, selection.learn);
     EXPECT_EQ(random.Remaining(), 0u);
 }
 
-TEST_F(SelectionTest, ContextTermHalvesAFullMatchAndIsIgnoredWhenOff) {
-    Seed();
-    Remember("Hello.");
-    // Score 1/2: 16383 gives a fraction below one half, 16384 one above.
-    random.PushRepeated(0, 7);
-    random.Push(16383);
-    random.PushRepeated(0, 7);
-    random.Push(16384);
-    EXPECT_FALSE(Select("hello").learn);
-    EXPECT_TRUE(Select("hello").learn);
-
-    host.context = false;
-    random.PushRepeated(0, 7);
-    random.Push(RandomGenerator::kMax);
-    EXPECT_FALSE(Select("hello").learn);
-}
-
-TEST_F(SelectionTest, PlainFormulaWhenThePreviousReplyHadNoWords) {
-    Seed();
-    Remember("");
-    random.PushRepeated(0, 7);
-    random.Push(RandomGenerator::kMax);
-    EXPECT_FALSE(Select("hello").learn);
-}
-
-TEST_F(SelectionTest, FullCoverageOfPhraseAndPreviousReplyScoresOne) {
-    AddRecord("Full.", {"HELLO", "WORLD", "!", "GOOD", "DAY"});
-    Remember("Good day");
-    random.Push(0);
-    random.Push(RandomGenerator::kMax);
-    const Selected selected = Select("hello world");
-    EXPECT_EQ(selected.index, 0);
-    EXPECT_FALSE(selected.learn);
-}
-
-TEST_F(SelectionTest, RepeatedKeywordCountsOnce) {
-    AddRecord("Repeats.", {"CAR", "CAR"});
-    AddRecord("Both.", {"CAR", "BUS"});
-    // The first group draws the higher tie value: it would win if its repeat counted twice.
-    random.Push(30000);
-    random.Push(0);
-    random.Push(0);
-    EXPECT_EQ(Select("car bus").index, 1);
-}
-
-TEST_F(SelectionTest, KeywordInBothSectionsCountsOnlyAsPrimary) {
-    AddRecord("Both sections.", {"HELLO", "!", "HELLO"});
-    AddRecord("Plain.", {"HELLO"});
-    Remember("Hello.");
-    // A context hit would lift the first group's tie value above the second's.
-    random.Push(0);
-    random.Push(100);
-    random.Push(0);
-    EXPECT_EQ(Select("hello").index, 1);
-}
-
-TEST_F(SelectionTest, WithoutHitsTheBestContextMatchWins) {
-    AddRecord("Context.", {"A", "!", "HELLO", "HELLO"});
-    AddRecord("Drawn high.", {"B"});
-    Remember("Hello.");
-    random.Push(0);
-    random.Push(32000);
-    random.Push(16383);
-    // The context hit also counts in the score: (1/1 + 0) / (1 + 1).
-    const Selected selected = Select("zebra");
-    EXPECT_EQ(selected.index, 0);
-    EXPECT_FALSE(selected.learn);
-}
-
-TEST_F(SelectionTest, TiesGoToTheHigherDrawAndThenToTheEarlierGroup) {
-    AddRecord("First.", {"CAT"});
-    AddRecord("Second.", {"CAT"});
-    random = ScriptedRandom{5, 6, 0, 7, 7, 0};
-    EXPECT_EQ(Select("cat").index, 1);
-    EXPECT_EQ(Select("cat").index, 0);
-}
-
-TEST_F(SelectionTest, EntriesAfterTheLastTerminatorAreNeverScored) {
-    AddRecord("Empty.", {});
-    engine.Knowledge().AppendKeyword("HELLO");
-    random = ScriptedRandom{0, 0};
-    const Selected selected = Select("hello");
-    EXPECT_EQ(selected.index, 0);
-    EXPECT_TRUE(selected.learn);
-    EXPECT_EQ(random.Draws(), 2);
-}
-
-TEST_F(SelectionTest, EntriesAreMatchedAsPlainStrings) {
-    AddRecord("Lower.", {"hello"});
-    AddRecord("Run of words.", {"GOOD MORNING"});
-    random = ScriptedRandom{9000, 0, 0};
-    EXPECT_EQ(Select("hello good morning").index, 1);
-}
-
-TEST_F(SelectionTest, TopDrawRoundsTheStoredTieUpToAWholeContextHit) {
-    AddRecord("Hello.", {"HELLO"});
-    Remember("Something else");
-    host.context = true;
-    // Stored as a float, 0 + 32767 * (1/32767) becomes 1.0: one context hit that was never
-    // counted, so the score is (1/2 + 1) / 2 = 0.75 rather than 0.5.
-    random = ScriptedRandom{RandomGenerator::kMax, 24000, 32766, 24000};
-    EXPECT_FALSE(Select("hello").learn);
-    EXPECT_TRUE(Select("hello").learn);
-}
-
-TEST_F(SelectionTest, DrawsOncePerGroupAndOnceMore) {
-    Seed();
-    AddRecord("Extra.", {"EXTRA", "!", "MORE"});
-    random.PushRepeated(100, 9);
-    Select("nothing known here");
-    EXPECT_EQ(random.Draws(), 9);
-    EXPECT_EQ(random.Remaining(), 0u);
-}
+// Among the seeds, "good morning everybody" scores 1/3: 10922 draws a fraction just below it,
+// 10923 one just above. With Context the previous reply counts as one more word: a full match
+// without context hits scores 1/2. 32767 draws a tie value of 1 once stored at 32 bits, a
+// context hit that never was.
+INSTANTIATE_TEST_SUITE_P(
+    Cases, SelectionTest,
+    ::testing::Values(
+        SelectionCase{"OneWordOfThreeConfident", true, "", "", "", false, "good morning everybody",
+                      "0 0 0 0 0 0 0 10922", 0, false},
+        SelectionCase{"OneWordOfThreeUnsure", true, "", "", "", false, "good morning everybody",
+                      "0 0 0 0 0 0 0 10923", 0, true},
+        SelectionCase{"ContextHalvesBelow", true, "", "", "Hello.", true, "hello",
+                      "0 0 0 0 0 0 0 16383", 0, false},
+        SelectionCase{"ContextHalvesAbove", true, "", "", "Hello.", true, "hello",
+                      "0 0 0 0 0 0 0 16384", 0, true},
+        SelectionCase{"TopDrawStaysBelowAFullScore", true, "", "", "Hello.", false, "hello",
+                      "0 0 0 0 0 0 0 32767", 0, false},
+        // Score 0 learns even on a draw of 0; 0/0 from the context term never would.
+        SelectionCase{"PlainFormulaWhenThePreviousReplyHadNoWords", false, "Cat.;", "CAT;;", "the",
+                      true, "zebra", "0 0", 0, true},
+        SelectionCase{"PhraseAndPreviousReplyCoveredWhole", false, "Full.;",
+                      "HELLO;WORLD;!;GOOD;DAY;;", "Good day", true, "hello world", "0 32767", 0,
+                      false},
+        // The first group would win on its higher draw if its repeat counted twice.
+        SelectionCase{"RepeatedKeywordCountsOnce", false, "Repeats.;Both.;", "CAR;CAR;;CAR;BUS;;",
+                      "", false, "car bus", "30000 0 0", 1, false},
+        // A context hit would lift the first group's tie value above the second's.
+        SelectionCase{"KeywordInBothSectionsCountsAsPrimary", false, "Both.;Plain.;",
+                      "HELLO;!;HELLO;;HELLO;;", "Hello.", true, "hello", "0 100 0", 1, false},
+        // The context hit wins and counts in the score: (1/1 + 0) / (1 + 1).
+        SelectionCase{"WithoutHitsTheContextMatchWins", false, "Context.;High.;",
+                      "A;!;HELLO;HELLO;;B;;", "Hello.", true, "zebra", "0 32000 16383", 0, false},
+        SelectionCase{"TieGoesToTheHigherDraw", false, "First.;Second.;", "CAT;;CAT;;", "", false,
+                      "cat", "5 6 0", 1, false},
+        SelectionCase{"EqualDrawsGoToTheEarlierGroup", false, "First.;Second.;", "CAT;;CAT;;", "",
+                      false, "cat", "7 7 0", 0, false},
+        SelectionCase{"EntriesAfterTheLastTerminatorAreNeverScored", false, "Empty.;", ";HELLO;",
+                      "", false, "hello", "0 0", 0, true},
+        SelectionCase{"EntriesAreMatchedAsPlainStrings", false, "Lower.;Run.;",
+                      "hello;;GOOD MORNING;;", "", false, "hello good morning", "9000 0 0", 1,
+                      false},
+        // (1/2 + 1) / 2 rather than 1/2.
+        SelectionCase{"TopDrawRoundsUpToAContextHit", false, "Hello.;", "HELLO;;", "Something else",
+                      true, "hello", "32767 24000", 0, false},
+        SelectionCase{"DrawBelowTheTopDoesNotRoundUp", false, "Hello.;", "HELLO;;",
+                      "Something else", true, "hello", "32766 24000", 0, true},
+        SelectionCase{"OneDrawPerGroupAndOneMore", true, "Extra.;", "EXTRA;!;MORE;;", "", true,
+                      "nothing known", "1 1 1 1 1 1 1 1 1", 0, true}),
+    kRowName);
 
 }  // namespace
 }  // namespace wobbet::testing

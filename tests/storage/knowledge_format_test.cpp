@@ -1,177 +1,105 @@
 #include "storage/knowledge_format.h"
 
-#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <initializer_list>
-
-#include "engine/conversation_engine.h"
-#include "tests/support/knowledge_dump.h"
-#include "tests/support/recording_host.h"
-#include "tests/support/scripted_random.h"
+#include "tests/support/case_table.h"
+#include "tests/support/knowledge_records.h"
 
 namespace wobbet::testing {
 namespace {
 
-using ::testing::ElementsAre;
-using ::testing::IsEmpty;
+using testing::PrintTo;
 
 // The records of the typical first exchange and a second one with an empty group, as learned.
 constexpr std::string_view kExampleFile =
     "Fine, thanks\r\nHELLO\r\n!\r\nGOOD\r\nMORNING\r\n\r\nNice weather today.\r\n\r\n";
 
-class KnowledgeFormatTest : public ::testing::Test {
-protected:
-    KnowledgeBase knowledge;
-
-    void SetUp() override { knowledge.LoadSeedTables(); }
-
-    void AddRecord(std::string_view reply, std::initializer_list<std::string_view> keywords) {
-        knowledge.AppendResponse(reply);
-        for (std::string_view keyword : keywords) {
-            knowledge.AppendKeyword(keyword);
-        }
-        knowledge.AppendKeyword(KnowledgeBase::kTerminator);
-    }
-
-    std::string Written(WriteOutcome expected = WriteOutcome::kComplete) {
-        std::string bytes = "left over from before";
-        EXPECT_EQ(WriteKnowledge(knowledge, &bytes), expected);
-        return bytes;
-    }
-
-    std::vector<std::string> LearnedResponses() const {
-        return ResponsesFrom(knowledge, kSeedResponseCount);
-    }
-    std::vector<std::string> LearnedKeywords() const {
-        return KeywordsFrom(knowledge, kSeedKeywordCount);
-    }
+struct ReadCase {
+    const char* name;
+    std::string_view bytes;
+    ReadOutcome outcome;
+    const char* learned;
+    std::string_view rewritten;
 };
 
-TEST_F(KnowledgeFormatTest, ExampleFileBecomesRecordsSevenAndEight) {
-    EXPECT_EQ(ReadKnowledge(kExampleFile, knowledge), ReadOutcome::kComplete);
+class ReadTest : public ::testing::TestWithParam<ReadCase> {};
 
-    EXPECT_THAT(LearnedResponses(), ElementsAre("Fine, thanks", "Nice weather today."));
-    EXPECT_THAT(LearnedKeywords(), ElementsAre("HELLO", "!", "GOOD", "MORNING", "", ""));
-    EXPECT_EQ(knowledge.Response(0), "Hello.");
-}
+// Reads the bytes after the built-in records, writes what was read, and reads that back.
+TEST_P(ReadTest, AppendsTheRecordsAndWritesThemBackStably) {
+    KnowledgeBase knowledge;
+    knowledge.LoadSeedTables();
+    EXPECT_EQ(ReadKnowledge(GetParam().bytes, knowledge), GetParam().outcome);
+    EXPECT_EQ(Learned(knowledge), GetParam().learned);
+    std::string bytes = "left over";
+    EXPECT_EQ(WriteKnowledge(knowledge, &bytes), WriteOutcome::kComplete);
+    EXPECT_EQ(bytes, GetParam().rewritten);
 
-TEST_F(KnowledgeFormatTest, ExampleRecordsAreWrittenAsTheExampleFile) {
-    AddRecord("Fine, thanks", {"HELLO", "!", "GOOD", "MORNING"});
-    AddRecord("Nice weather today.", {});
-
-    EXPECT_EQ(Written(), kExampleFile);
-}
-
-TEST_F(KnowledgeFormatTest, LoneLineFeedsEndLinesLikeCarriageReturnLineFeeds) {
-    EXPECT_EQ(ReadKnowledge("Fine, thanks\nHELLO\n!\nGOOD\nMORNING\n\nNice weather today.\r\n\n",
-                            knowledge),
-              ReadOutcome::kComplete);
-
-    EXPECT_THAT(LearnedResponses(), ElementsAre("Fine, thanks", "Nice weather today."));
-    EXPECT_THAT(LearnedKeywords(), ElementsAre("HELLO", "!", "GOOD", "MORNING", "", ""));
-    EXPECT_EQ(Written(), kExampleFile);
-}
-
-TEST_F(KnowledgeFormatTest, CarriageReturnsNotBeforeALineFeedStayInTheirLine) {
-    EXPECT_EQ(ReadKnowledge("one\rtwo\r\nTRAILING\r\r\n\r\nLAST\r", knowledge),
-              ReadOutcome::kComplete);
-
-    EXPECT_THAT(LearnedResponses(), ElementsAre("one\rtwo", "LAST\r"));
-    EXPECT_THAT(LearnedKeywords(), ElementsAre("TRAILING\r", "", ""));
-}
-
-TEST_F(KnowledgeFormatTest, ByteOneAIsOrdinaryText) {
-    const std::string file = std::string("Stop\x1A here\r\n\x1A\r\n\r\nAfter\r\n\r\n");
-
-    EXPECT_EQ(ReadKnowledge(file, knowledge), ReadOutcome::kComplete);
-
-    EXPECT_THAT(LearnedResponses(), ElementsAre("Stop\x1A here", "After"));
-    EXPECT_THAT(LearnedKeywords(), ElementsAre("\x1A", "", ""));
-}
-
-TEST_F(KnowledgeFormatTest, LinesAreTakenAsTheyStand) {
-    EXPECT_EQ(ReadKnowledge("!\r\n  \r\nlower case\r\n\r\n   \r\n\r\n", knowledge),
-              ReadOutcome::kComplete);
-
-    EXPECT_THAT(LearnedResponses(), ElementsAre("!", "   "));
-    EXPECT_THAT(LearnedKeywords(), ElementsAre("  ", "lower case", "", ""));
-}
-
-TEST_F(KnowledgeFormatTest, EmptyFirstLineIsMisalignedAndLoadsNothing) {
-    EXPECT_EQ(ReadKnowledge("\r\nReply\r\nWORD\r\n\r\n", knowledge), ReadOutcome::kMisaligned);
-
-    EXPECT_THAT(LearnedResponses(), IsEmpty());
-    EXPECT_THAT(LearnedKeywords(), IsEmpty());
-}
-
-TEST_F(KnowledgeFormatTest, SecondEmptyLineStopsReadingAfterTheRecordsBeforeIt) {
-    EXPECT_EQ(ReadKnowledge("First\r\nA\r\n\r\n\r\nSecond\r\nB\r\n\r\n", knowledge),
-              ReadOutcome::kMisaligned);
-
-    EXPECT_THAT(LearnedResponses(), ElementsAre("First"));
-    EXPECT_THAT(LearnedKeywords(), ElementsAre("A", ""));
-}
-
-TEST_F(KnowledgeFormatTest, FileEndingInsideARecordHasThatGroupClosed) {
-    EXPECT_EQ(ReadKnowledge("First\r\nA\r\n\r\nCut\r\nB\r\n!\r\nC", knowledge),
-              ReadOutcome::kComplete);
-
-    EXPECT_THAT(LearnedResponses(), ElementsAre("First", "Cut"));
-    EXPECT_THAT(LearnedKeywords(), ElementsAre("A", "", "B", "!", "C", ""));
-}
-
-TEST_F(KnowledgeFormatTest, RecordsLearnedAfterACutFileKeepTheirOwnKeywords) {
-    RecordingHost host;
-    host.context = false;
-    ScriptedRandom random;
-    ConversationEngine engine(host, random);
-    engine.Knowledge().LoadSeedTables();
-    ASSERT_EQ(ReadKnowledge("Cut\r\nB", engine.Knowledge()), ReadOutcome::kComplete);
-    engine.Memory().LastResponse = " WEATHER ";
-
-    engine.Learn("sunny");
-
-    std::string bytes;
-    EXPECT_EQ(WriteKnowledge(engine.Knowledge(), &bytes), WriteOutcome::kComplete);
-    EXPECT_EQ(bytes, "Cut\r\nB\r\n\r\nSunny\r\nWEATHER\r\n\r\n");
-}
-
-TEST_F(KnowledgeFormatTest, UnfinishedLearningIsWrittenAsFarAsItsGroupGot) {
-    AddRecord("Whole", {});
-    knowledge.AppendResponse("Cut short");
-    knowledge.AppendKeyword("B");
-    knowledge.AppendResponse("No group yet");
-
-    EXPECT_EQ(Written(), "Whole\r\n\r\nCut short\r\nB\r\n");
-}
-
-TEST_F(KnowledgeFormatTest, GroupWithoutAReplyStopsTheWriterAfterTheCompleteRecords) {
-    AddRecord("Whole", {"A"});
-    knowledge.AppendKeyword("ORPHAN");
-    knowledge.AppendKeyword(KnowledgeBase::kTerminator);
-    knowledge.AppendKeyword("LATER");
-    knowledge.AppendKeyword(KnowledgeBase::kTerminator);
-
-    EXPECT_EQ(Written(WriteOutcome::kMisaligned), "Whole\r\nA\r\n\r\n");
-}
-
-TEST_F(KnowledgeFormatTest, WrittenRecordsReadBackUnchanged) {
-    AddRecord("Fine, thanks", {"HELLO", "!", "GOOD", "MORNING"});
-    AddRecord("!", {"!", "!"});
-    AddRecord("  spaced  ", {" ", "A B"});
-    AddRecord("Carriage\rreturn\r", {"X\r"});
-    AddRecord("\x1A\xE9\xFF bytes", {});
-    AddRecord(std::string(100000, 'w'), {"LONG"});
-
-    const std::string bytes = Written();
     KnowledgeBase reread;
     reread.LoadSeedTables();
     EXPECT_EQ(ReadKnowledge(bytes, reread), ReadOutcome::kComplete);
-
-    EXPECT_EQ(ResponsesFrom(reread, 0), ResponsesFrom(knowledge, 0));
-    EXPECT_EQ(KeywordsFrom(reread, 0), KeywordsFrom(knowledge, 0));
+    EXPECT_EQ(Learned(reread, 0, 0), Learned(knowledge, 0, 0));
 }
+
+constexpr const char* kExample = "Fine, thanks;Nice weather today.;|HELLO;!;GOOD;MORNING;;;";
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, ReadTest,
+    ::testing::Values(
+        ReadCase{"Empty", "", ReadOutcome::kComplete, "|", ""},
+        ReadCase{"Example", kExampleFile, ReadOutcome::kComplete, kExample, kExampleFile},
+        ReadCase{"LoneLineFeeds",
+                 "Fine, thanks\nHELLO\n!\nGOOD\nMORNING\n\nNice weather today.\r\n\n",
+                 ReadOutcome::kComplete, kExample, kExampleFile},
+        ReadCase{"LoneCarriageReturnsStayInTheirLine", "one\rtwo\r\nTRAILING\r\r\n\r\nLAST\r",
+                 ReadOutcome::kComplete, "one\rtwo;LAST\r;|TRAILING\r;;;",
+                 "one\rtwo\r\nTRAILING\r\r\n\r\nLAST\r\r\n\r\n"},
+        ReadCase{"EndOfFileByteIsText", "Stop\x1A here\r\n\x1A\r\n\r\nAfter\r\n\r\n",
+                 ReadOutcome::kComplete, "Stop\x1A here;After;|\x1A;;;",
+                 "Stop\x1A here\r\n\x1A\r\n\r\nAfter\r\n\r\n"},
+        ReadCase{"LinesAreTakenAsTheyStand", "!\r\n  \r\nlower case\r\n\r\n   \r\n\r\n",
+                 ReadOutcome::kComplete, "!;   ;|  ;lower case;;;",
+                 "!\r\n  \r\nlower case\r\n\r\n   \r\n\r\n"},
+        ReadCase{"EmptyFirstLine", "\r\nReply\r\nWORD\r\n\r\n", ReadOutcome::kMisaligned, "|", ""},
+        ReadCase{"SecondEmptyLine", "First\r\nA\r\n\r\n\r\nSecond\r\nB\r\n\r\n",
+                 ReadOutcome::kMisaligned, "First;|A;;", "First\r\nA\r\n\r\n"},
+        // The record cut short is closed, so that the next one learned keeps its own keywords.
+        ReadCase{"EndsInsideARecord", "First\r\nA\r\n\r\nCut\r\nB\r\n!\r\nC",
+                 ReadOutcome::kComplete, "First;Cut;|A;;B;!;C;;",
+                 "First\r\nA\r\n\r\nCut\r\nB\r\n!\r\nC\r\n\r\n"},
+        ReadCase{"EndsAfterAReply", "Alone", ReadOutcome::kComplete, "Alone;|;", "Alone\r\n\r\n"}),
+    kRowName);
+
+struct WriteCase {
+    const char* name;
+    const char* replies;
+    const char* keywords;
+    WriteOutcome outcome;
+    std::string_view bytes;
+};
+
+class WriteTest : public ::testing::TestWithParam<WriteCase> {};
+
+TEST_P(WriteTest, WritesTheLearnedRecords) {
+    KnowledgeBase knowledge;
+    knowledge.LoadSeedTables();
+    Append(knowledge, GetParam().replies, GetParam().keywords);
+    std::string bytes = "left over";
+    EXPECT_EQ(WriteKnowledge(knowledge, &bytes), GetParam().outcome);
+    EXPECT_EQ(bytes, GetParam().bytes);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Tables, WriteTest,
+    ::testing::Values(
+        WriteCase{"Nothing", "", "", WriteOutcome::kComplete, ""},
+        WriteCase{"Example", "Fine, thanks;Nice weather today.;", "HELLO;!;GOOD;MORNING;;;",
+                  WriteOutcome::kComplete, kExampleFile},
+        // Learning cut short: a reply without its group, and a group without its terminator.
+        WriteCase{"AsFarAsTheLastGroupGot", "Whole;Cut short;No group yet;", ";B;",
+                  WriteOutcome::kComplete, "Whole\r\n\r\nCut short\r\nB\r\n"},
+        WriteCase{"GroupWithoutAReplyStopsAfterTheWholeRecords", "Whole;", "A;;ORPHAN;;LATER;;",
+                  WriteOutcome::kMisaligned, "Whole\r\nA\r\n\r\n"}),
+    kRowName);
 
 }  // namespace
 }  // namespace wobbet::testing

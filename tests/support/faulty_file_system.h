@@ -1,7 +1,8 @@
 #pragma once
 
+#include <algorithm>
+#include <functional>
 #include <optional>
-#include <ostream>
 #include <string>
 #include <vector>
 
@@ -11,22 +12,16 @@ namespace wobbet::testing {
 
 enum class DiskStep { kReadAll, kCreateNew, kWrite, kFlush, kClose, kReplace, kRemove };
 
-inline std::string DiskStepName(DiskStep step) {
-    constexpr std::string_view kNames[] = {"ReadAll", "CreateNew", "Write", "Flush",
-                                           "Close",   "Replace",   "Remove"};
-    return std::string(kNames[static_cast<int>(step)]);
-}
-
-inline void PrintTo(DiskStep step, std::ostream* out) {
-    *out << DiskStepName(step);
-}
-
 // The real file system with one step made to fail, logging every step it is asked for. A failed
-// write has written half its bytes; a failed close has still released the file.
+// write has written half its bytes; a failed close has still released the file. With freeBytes
+// set, a write that does not fit writes what fits and fails, as on a full disk.
 class FaultyFileSystem : public FileSystem {
 public:
     std::optional<DiskStep> failing;
     std::vector<DiskStep> steps;
+    std::optional<std::size_t> freeBytes;
+    // Called before each write, to look at the file being written.
+    std::function<void()> beforeWrite;
 
     ReadResult ReadAll(const std::string& path, std::string* bytes) override {
         if (Fails(DiskStep::kReadAll)) {
@@ -42,9 +37,17 @@ public:
         return real_.CreateNew(path, permissionsFrom);
     }
     bool Write(Handle file, std::string_view bytes) override {
+        if (beforeWrite) {
+            beforeWrite();
+        }
         if (Fails(DiskStep::kWrite)) {
             real_.Write(file, bytes.substr(0, bytes.size() / 2));
             return false;
+        }
+        if (freeBytes) {
+            const std::size_t fits = std::min(bytes.size(), *freeBytes);
+            *freeBytes -= fits;
+            return real_.Write(file, bytes.substr(0, fits)) && fits == bytes.size();
         }
         return real_.Write(file, bytes);
     }

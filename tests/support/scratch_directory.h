@@ -1,11 +1,11 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -19,15 +19,23 @@ protected:
     std::string knowledgePath;
 
     void SetUp() override {
-        std::string pattern = (std::filesystem::temp_directory_path() / "wobbet-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        directory = pattern;
+        std::random_device entropy;
+        directory =
+            std::filesystem::temp_directory_path() / ("wobbet-" + std::to_string(entropy()));
+        ASSERT_TRUE(std::filesystem::create_directory(directory));
         knowledgePath = (directory / "Wobbet.dat").string();
     }
 
     void TearDown() override {
+        // Gives back what a test took away, so that everything can be removed.
+        namespace fs = std::filesystem;
         std::error_code ignored;
-        std::filesystem::remove_all(directory, ignored);
+        fs::permissions(directory, fs::perms::owner_all, fs::perm_options::add, ignored);
+        for (const auto& entry : fs::directory_iterator(directory, ignored)) {
+            fs::permissions(entry.path(), fs::perms::owner_all,
+                            fs::perm_options::add | fs::perm_options::nofollow, ignored);
+        }
+        fs::remove_all(directory, ignored);
     }
 
     static std::string ReadBytes(const std::filesystem::path& name) {
