@@ -3,7 +3,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "engine/conversation_engine.h"
+#include <tuple>
+
 #include "tests/support/fake_agent_server.h"
 #include "tests/support/recording_host.h"
 #include "tests/support/scripted_random.h"
@@ -12,270 +13,117 @@ namespace wobbet::testing {
 namespace {
 
 using ::testing::ElementsAre;
-using ::testing::IsEmpty;
 
-// A window half that records its calls and forwards the character half to the link, as the
-// shells do. Its replies go to the server's log too, so the log shows what came first.
-class LinkedHost : public RecordingHost {
-public:
-    LinkedHost(AgentLink& link, FakeAgentServer& server) : link_(link), server_(server) {}
-
-    void Display(const std::string& text) override { link_.Display(text, *this); }
-    void ShowReply(const std::string& text) override {
-        RecordingHost::ShowReply(text);
-        server_.calls.push_back("ShowReply " + text);
+// The requests that reached the server since the last look, joined by commas.
+std::string Taken(FakeAgentServer& server) {
+    std::string joined;
+    for (const std::string& call : server.calls) {
+        joined += (joined.empty() ? "" : ", ") + call;
     }
-    void PlayAnimation(const std::string& name) override { link_.PlayAnimation(name); }
-    void PrepareCharacter() override { link_.PrepareCharacter(); }
-
-private:
-    AgentLink& link_;
-    FakeAgentServer& server_;
-};
+    server.calls.clear();
+    return joined;
+}
 
 class AgentLinkTest : public ::testing::Test {
 protected:
     FakeAgentServer server;
-    ScriptedRandom random;
+    ScriptedRandom random{1000, 2000};
     AgentLink link{server, random};
-    LinkedHost host{link, server};
+    RecordingHost host;
 
-    // Starts the character with the given placement draws and forgets the start-up requests.
-    void Start(int topDraw = 0, int leftDraw = 0) {
-        random.Push(topDraw);
-        random.Push(leftDraw);
-        link.StartAgent();
-        ASSERT_EQ(link.AgentStatus(), AgentLink::kReady);
-        server.calls.clear();
+    // Every request the conversation and the Characters... button make, Prepare once with the
+    // character hidden and once with it shown.
+    std::string MakeEveryRequest() {
+        Taken(server);
+        server.visible = false;
+        link.PrepareCharacter();
+        link.PrepareCharacter();
+        link.PlayAnimation("Pleased");
+        link.OnCharacters();
+        link.Display("Hello.", host);
+        return Taken(server);
     }
 };
 
-TEST_F(AgentLinkTest, StartsPlacesShowsAndGreets) {
-    random = ScriptedRandom{1000, 2000};
-    link.StartAgent();
+// top = 1000 mod (768 - 128), then left = 2000 mod (1024 - 128)
+constexpr const char* kFullStart =
+    "Initialize, CreateServer, LoadDefaultCharacter, GetCharacter 7, GetOriginalSize, "
+    "SetPosition 208 360, Show 0, Play Greet";
+constexpr const char* kEveryRequest =
+    "GetVisible, Show 0, GetVisible, StopAll 4, Play Pleased, ShowDefaultCharacterProperties 0 0 "
+    "1, Speak Hello.";
+constexpr const char* kFullStop = "ReleaseCharacter, Unload 7, ReleaseServer, Uninitialize";
 
-    // top = 1000 mod (768 - 128), then left = 2000 mod (1024 - 128)
-    EXPECT_THAT(server.calls,
-                ElementsAre("Initialize", "CreateServer", "LoadDefaultCharacter", "GetCharacter 7",
-                            "GetOriginalSize", "SetPosition 208 360", "Show 0", "Play Greet"));
-    EXPECT_EQ(link.AgentStatus(), AgentLink::kReady);
-    EXPECT_EQ(random.Draws(), 2);
-}
-
-TEST_F(AgentLinkTest, FailuresAfterTheCharacterIsObtainedDoNotStopStartUp) {
-    for (const char* step : {"GetOriginalSize", "SetPosition", "Show", "Play"}) {
-        FakeAgentServer failing;
-        failing.failAt = step;
-        ScriptedRandom draws{0, 0};
-        AgentLink startedLink(failing, draws);
-        startedLink.StartAgent();
-        EXPECT_EQ(startedLink.AgentStatus(), AgentLink::kReady) << step;
-        EXPECT_EQ(failing.calls.back(), "Play Greet") << step;
-    }
-}
-
-struct FailedStart {
-    const char* failingStep;
+struct StartCase {
+    const char* failAt;
     std::int16_t status;
-    std::vector<std::string> startCalls;
-    std::vector<std::string> stopCalls;
+    const char* start;
+    const char* stop;
 };
 
-void PrintTo(const FailedStart& failure, std::ostream* out) {
-    *out << failure.failingStep;
-}
+class AgentStartTest : public AgentLinkTest, public ::testing::WithParamInterface<StartCase> {};
 
-class AgentStartFailureTest : public AgentLinkTest,
-                              public ::testing::WithParamInterface<FailedStart> {};
-
-TEST_P(AgentStartFailureTest, SetsTheStageAndStopReleasesOnlyWhatWasObtained) {
-    const FailedStart& failure = GetParam();
-    server.failAt = failure.failingStep;
-    link.StartAgent();
-    EXPECT_EQ(link.AgentStatus(), failure.status);
-    EXPECT_EQ(server.calls, failure.startCalls);
-    EXPECT_EQ(random.Draws(), 0);
-
-    server.calls.clear();
+// Requests reach the server only between a successful start and the stop, and the reply is
+// shown in every case, even when speaking it failed.
+TEST_P(AgentStartTest, SetsTheStageAndReleasesOnlyWhatWasObtained) {
+    const StartCase& expected = GetParam();
+    server.failAt = expected.failAt;
+    EXPECT_EQ(MakeEveryRequest(), "");
     link.StopAgent();
-    EXPECT_EQ(server.calls, failure.stopCalls);
-}
-
-TEST_P(AgentStartFailureTest, LeavesTheProgramWorkingSilently) {
-    server.failAt = GetParam().failingStep;
     link.StartAgent();
-    server.calls.clear();
+    link.StartAgent();
+    EXPECT_EQ(link.AgentStatus(), expected.status);
+    EXPECT_EQ(Taken(server), expected.start);
+    const bool ready = expected.status == AgentLink::kReady;
+    EXPECT_EQ(random.Draws(), ready ? 2 : 0);
+    EXPECT_EQ(MakeEveryRequest(), ready ? kEveryRequest : "");
 
-    link.PrepareCharacter();
-    link.PlayAnimation("Pleased");
-    link.OnCharacters();
-    link.Display("Hello.", host);
-
-    EXPECT_THAT(server.calls, ElementsAre("ShowReply Hello."));
+    link.StopAgent();
+    link.StopAgent();
+    EXPECT_EQ(Taken(server), expected.stop);
+    EXPECT_EQ(MakeEveryRequest(), "");
+    EXPECT_THAT(host.calls,
+                ElementsAre("ShowReply Hello.", "ShowReply Hello.", "ShowReply Hello."));
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    EachStage, AgentStartFailureTest,
-    ::testing::Values(FailedStart{"Initialize", AgentLink::kInitializeFailed, {"Initialize"}, {}},
-                      FailedStart{"CreateServer",
-                                  AgentLink::kServerFailed,
-                                  {"Initialize", "CreateServer"},
-                                  {"Uninitialize"}},
-                      FailedStart{"LoadDefaultCharacter",
-                                  AgentLink::kServerFailed,
-                                  {"Initialize", "CreateServer", "LoadDefaultCharacter"},
-                                  {"Uninitialize"}},
-                      FailedStart{
-                          "GetCharacter",
-                          AgentLink::kCharacterFailed,
-                          {"Initialize", "CreateServer", "LoadDefaultCharacter", "GetCharacter 7"},
-                          {"ReleaseServer", "Uninitialize"}}),
-    [](const ::testing::TestParamInfo<FailedStart>& stage) { return stage.param.failingStep; });
+    EachStep, AgentStartTest,
+    ::testing::Values(StartCase{"", AgentLink::kReady, kFullStart, kFullStop},
+                      StartCase{"Initialize", AgentLink::kInitializeFailed, "Initialize", ""},
+                      StartCase{"CreateServer", AgentLink::kServerFailed,
+                                "Initialize, CreateServer", "Uninitialize"},
+                      StartCase{"LoadDefaultCharacter", AgentLink::kServerFailed,
+                                "Initialize, CreateServer, LoadDefaultCharacter", "Uninitialize"},
+                      StartCase{"GetCharacter", AgentLink::kCharacterFailed,
+                                "Initialize, CreateServer, LoadDefaultCharacter, GetCharacter 7",
+                                "ReleaseServer, Uninitialize"},
+                      // Once the character is obtained, failures are ignored.
+                      StartCase{"GetOriginalSize", AgentLink::kReady, kFullStart, kFullStop},
+                      StartCase{"Speak", AgentLink::kReady, kFullStart, kFullStop}),
+    [](const auto& step) { return *step.param.failAt ? step.param.failAt : "None"; });
 
-TEST_F(AgentLinkTest, StopAfterASuccessfulStartReleasesEverythingInOrder) {
-    Start();
-    link.StopAgent();
-    EXPECT_THAT(server.calls,
-                ElementsAre("ReleaseCharacter", "Unload 7", "ReleaseServer", "Uninitialize"));
-}
-
-TEST_F(AgentLinkTest, RequestsOutsideStartAndStopNeverReachTheServer) {
-    link.Display("Too early.", host);
-    link.PlayAnimation("Greet");
-    link.PrepareCharacter();
-    link.OnCharacters();
-    link.StopAgent();
-    EXPECT_THAT(server.calls, ElementsAre("ShowReply Too early."));
-
-    Start();
-    link.StartAgent();
-    link.StopAgent();
-    server.calls.clear();
-    link.StopAgent();
-    link.Display("Too late.", host);
-    link.PlayAnimation("Sad");
-    link.PrepareCharacter();
-    EXPECT_THAT(server.calls, ElementsAre("ShowReply Too late."));
-}
-
-TEST_F(AgentLinkTest, PrepareShowsAHiddenCharacterAndCutsOffAVisibleOnesSpeech) {
-    Start();
-    server.visible = false;
-    link.PrepareCharacter();
-    EXPECT_THAT(server.calls, ElementsAre("GetVisible", "Show 0"));
-
-    server.calls.clear();
-    link.PrepareCharacter();
-    EXPECT_THAT(server.calls, ElementsAre("GetVisible", "StopAll 4"));
-}
-
-TEST_F(AgentLinkTest, CharactersOpensTheDefaultCharactersWindowAtItsDefaultPosition) {
-    Start();
-    link.OnCharacters();
-    EXPECT_THAT(server.calls, ElementsAre("ShowDefaultCharacterProperties 0 0 1"));
-}
-
-TEST_F(AgentLinkTest, DisplayShowsTheReplyEvenWhenSpeakingFails) {
-    Start();
-    server.failAt = "Speak";
-    link.Display("Hello.", host);
-    EXPECT_THAT(server.calls, ElementsAre("Speak Hello.", "ShowReply Hello."));
-}
-
-// Screens no larger than the character on an axis put it at 0 there, and both numbers are
-// still drawn so the conversation's later draws stay where they were.
-struct Placement {
-    const char* name;
-    ScreenSize screen;
-    int width;
-    int height;
-    const char* position;
-};
-
-void PrintTo(const Placement& placement, std::ostream* out) {
-    *out << placement.name;
-}
-
-class AgentPlacementTest : public AgentLinkTest, public ::testing::WithParamInterface<Placement> {};
-
-TEST_P(AgentPlacementTest, DrawsTopThenLeft) {
-    const Placement& placement = GetParam();
-    server.screen = placement.screen;
-    server.width = placement.width;
-    server.height = placement.height;
-    random = ScriptedRandom{32767, 1234, 99};
-    link.StartAgent();
-
-    EXPECT_EQ(server.calls.at(5), placement.position);
-    EXPECT_EQ(random.Draws(), 2);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Screens, AgentPlacementTest,
-    ::testing::Values(Placement{"Roomy", {1024, 768}, 128, 128, "SetPosition 338 127"},
-                      Placement{"ExactFit", {1024, 768}, 1024, 768, "SetPosition 0 0"},
-                      Placement{"TooWide", {1024, 768}, 2000, 128, "SetPosition 0 127"},
-                      Placement{"TooTall", {1024, 768}, 128, 769, "SetPosition 338 0"},
-                      Placement{"NoScreen", {0, 0}, 128, 128, "SetPosition 0 0"},
-                      Placement{"OnePixelToSpare", {1024, 768}, 1023, 767, "SetPosition 0 0"}),
-    [](const ::testing::TestParamInfo<Placement>& screen) { return screen.param.name; });
-
-// The requests a conversation makes through the shell's host, in order.
-class AgentConversationTest : public AgentLinkTest {
-protected:
-    ConversationEngine engine{host, random};
-
-    void SetUp() override {
-        Start();
-        engine.Knowledge().LoadSeedTables();
-        server.visible = true;
+// A screen no larger than the character on an axis puts it at 0 there; both numbers are still
+// drawn, so the conversation's later draws stay where they were.
+TEST(AgentPlacement, DrawsTopThenLeftAndNeverDividesByZero) {
+    const struct {
+        ScreenSize screen;
+        std::int32_t width, height;
+        const char* position;
+    } cases[] = {{{1024, 768}, 128, 128, "SetPosition 338 127"},
+                 {{1024, 768}, 1024, 768, "SetPosition 0 0"},
+                 {{1024, 768}, 2000, 128, "SetPosition 0 127"},
+                 {{1024, 768}, 128, 769, "SetPosition 338 0"},
+                 {{1024, 768}, 1023, 767, "SetPosition 0 0"},
+                 {{0, 0}, 128, 128, "SetPosition 0 0"}};
+    for (const auto& placement : cases) {
+        FakeAgentServer server;
+        server.screen = placement.screen;
+        std::tie(server.width, server.height) = std::tie(placement.width, placement.height);
+        ScriptedRandom random{32767, 1234};
+        AgentLink(server, random).StartAgent();
+        EXPECT_EQ(server.calls.at(5), placement.position);
+        EXPECT_EQ(random.Draws(), 2);
     }
-
-    void Say(const std::string& text) {
-        host.inputs.push_back(text);
-        random.PushRepeated(0, 40);
-        engine.OnSay();
-    }
-};
-
-TEST_F(AgentConversationTest, AConfidentSaySpeaksThenShowsThenIsPleased) {
-    Say("hello");
-    EXPECT_THAT(server.calls, ElementsAre("GetVisible", "StopAll 4", "Speak Hello.",
-                                          "ShowReply Hello.", "Play Pleased"));
-}
-
-TEST_F(AgentConversationTest, ALearningSayAcknowledgesFirstAndEndsSad) {
-    host.context = false;
-    Say("zebra crossing");
-    ASSERT_EQ(engine.Mood(), 0);
-    ASSERT_EQ(server.calls.size(), 6u);
-    const std::string reply = server.calls[3].substr(std::string("Speak ").size());
-    EXPECT_THAT(server.calls, ElementsAre("GetVisible", "StopAll 4", "Play Acknowledge",
-                                          "Speak " + reply, "ShowReply " + reply, "Play Sad"));
-}
-
-TEST_F(AgentConversationTest, ASayWithTheCharacterHiddenShowsItBeforeSpeaking) {
-    server.visible = false;
-    Say("hello");
-    EXPECT_THAT(server.calls, ElementsAre("GetVisible", "Show 0", "Speak Hello.",
-                                          "ShowReply Hello.", "Play Pleased"));
-}
-
-TEST_F(AgentConversationTest, ATeachOnlyAcknowledges) {
-    host.teachDialogs.push_back({TeachDialogResult::kOk, "sky", "Blue."});
-    engine.OnTeach();
-    EXPECT_THAT(server.calls, ElementsAre("Play Acknowledge"));
-
-    server.calls.clear();
-    host.teachDialogs.push_back({TeachDialogResult::kOk, "sky", ""});
-    engine.OnTeach();
-    EXPECT_THAT(server.calls, ElementsAre("Speak Type something for my response.",
-                                          "ShowReply Type something for my response."));
-
-    server.calls.clear();
-    host.teachDialogs.push_back({TeachDialogResult::kCancel, "sky", "Blue."});
-    engine.OnTeach();
-    EXPECT_THAT(server.calls, IsEmpty());
 }
 
 }  // namespace
