@@ -3,126 +3,104 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <memory>
-
-#include "tests/agent/desktop/speech_test_support.h"
+#include <algorithm>
+#include <atomic>
 
 namespace wobbet::testing {
 namespace {
 
-using desktop::CharacterVoice;
-using desktop::SpeechSynthesizer;
-using desktop::VoiceSettings;
+using desktop::SpeechEvent;
+using ::testing::AllOf;
 using ::testing::Contains;
 using ::testing::ElementsAre;
-using ::testing::HasSubstr;
 using ::testing::Not;
 
-constexpr const char* kLongText =
-    "Once upon a time there was a little program that liked to talk, and it talked and talked "
-    "for a very long time, much longer than anyone wanted to listen.";
-
+// A voice with a sound device that fails past failAfter samples, as one that went away does,
+// and its events written down as "started 1", "word 1 0 3", "finished 1" or "cut off 1".
 class CharacterVoiceTest : public ::testing::Test {
 protected:
-    MemoryOutput::Shared sound;
-    SpeechEventLog events;
+    std::atomic<std::size_t> samples = 0;
+    std::atomic<int> flushes = 0;
+    std::size_t failAfter = SIZE_MAX;
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::vector<std::string> events;
 
-    std::unique_ptr<CharacterVoice> MakeVoice(SpeechSynthesizer* synthesizer) {
-        return std::make_unique<CharacterVoice>(
+    struct Device : desktop::AudioOutput {
+        explicit Device(CharacterVoiceTest& test) : sound(test) {}
+        bool Open(int) override { return true; }
+        bool Write(const std::int16_t*, std::size_t count) override {
+            return sound.samples + count <= sound.failAfter && (sound.samples += count, true);
+        }
+        void Flush() override { ++sound.flushes; }
+        CharacterVoiceTest& sound;
+    };
+
+    std::unique_ptr<desktop::CharacterVoice> Voice(desktop::SpeechSynthesizer* synthesizer,
+                                                   bool device = true) {
+        return std::make_unique<desktop::CharacterVoice>(
             synthesizer,
-            [this](int sampleRate) {
-                auto output = std::make_unique<MemoryOutput>(sound);
-                output->Open(sampleRate);
-                return output;
-            },
-            events.Handler());
+            [this, device](int) { return device ? std::make_unique<Device>(*this) : nullptr; },
+            [this](const SpeechEvent& event) {
+                const char* kinds[] = {"started ", "word ", "finished "};
+                const std::lock_guard lock(mutex);
+                events.push_back((event.cutOff ? "cut off " : kinds[static_cast<int>(event.kind)]) +
+                                 std::to_string(event.utterance));
+                if (event.kind == SpeechEvent::Kind::kWord) {
+                    events.back() += " " + std::to_string(event.textPosition) + " " +
+                                     std::to_string(event.length);
+                }
+                changed.notify_all();
+            });
     }
 
-    std::size_t SamplesHeard() {
-        const std::lock_guard lock(sound.mutex);
-        return sound.samples.size();
-    }
-
-    SpeechSynthesizer* Synthesizer() {
-        SpeechSynthesizer* synthesizer = SpeechSynthesizer::Open();
-        EXPECT_NE(synthesizer, nullptr) << "espeak-ng has no voice data";
-        return synthesizer;
+    // The events until the given one, which comes within a generous time.
+    std::vector<std::string> EventsUntil(const std::string& last) {
+        std::unique_lock lock(mutex);
+        changed.wait_for(lock, std::chrono::seconds(20), [&] {
+            return std::find(events.begin(), events.end(), last) != events.end();
+        });
+        return events;
     }
 };
 
-TEST_F(CharacterVoiceTest, SpeaksQueuedTextsInTurnWithTheirWords) {
-    SpeechSynthesizer* synthesizer = Synthesizer();
-    auto voice = MakeVoice(synthesizer);
-    EXPECT_EQ(voice->Speak("One two."), 1u);
-    EXPECT_EQ(voice->Speak("Three."), 2u);
-    ASSERT_TRUE(events.WaitFor("finished 2"));
-
-    EXPECT_THAT(events.Lines(), ElementsAre("started 1", "word 1 0 3", "word 1 4 3", "finished 1",
-                                            "started 2", "word 2 0 5", "finished 2"));
-    // Every sample reaches the device; espeak-ng varies its output a little from one run to the
-    // next, so compare with a fresh rendering loosely.
-    const auto rendered =
-        static_cast<double>(synthesizer->Render("One two.", VoiceSettings{}).samples.size() +
-                            synthesizer->Render("Three.", VoiceSettings{}).samples.size());
-    EXPECT_NEAR(static_cast<double>(SamplesHeard()), rendered, rendered * 0.05);
-}
-
 TEST_F(CharacterVoiceTest, StopAllCutsOffTheCurrentTextAndDropsTheQueue) {
-    SpeechSynthesizer* synthesizer = Synthesizer();
-    auto voice = MakeVoice(synthesizer);
-    voice->Speak(kLongText);
+    desktop::SpeechSynthesizer* synthesizer = desktop::SpeechSynthesizer::Open();
+    ASSERT_NE(synthesizer, nullptr) << "espeak-ng has no voice data";
+    const std::string text = "Once upon a time there was a program that talked for a long time.";
+    auto voice = Voice(synthesizer);
+    voice->Speak(text);
     voice->Speak("Never heard.");
-    ASSERT_TRUE(events.WaitFor("word 1 5 4"));  // "upon"
+    EventsUntil("word 1 5 4");  // "upon"
     voice->StopAll();
-    ASSERT_TRUE(events.WaitFor("cut off 2"));
-
-    EXPECT_THAT(events.Lines(), Contains("cut off 1"));
-    EXPECT_THAT(events.Lines(), Not(Contains("started 2")));
-    const std::size_t full = synthesizer->Render(kLongText, VoiceSettings{}).samples.size();
-    EXPECT_LT(SamplesHeard(), full / 4);
-    EXPECT_EQ(sound.flushes, 1);
-
-    // The voice goes on speaking afterwards.
     voice->Speak("Hello.");
-    EXPECT_TRUE(events.WaitFor("finished 3"));
+    EXPECT_THAT(EventsUntil("finished 3"),
+                AllOf(Contains("cut off 1"), Contains("cut off 2"), Not(Contains("started 2"))));
+    EXPECT_LT(samples, synthesizer->Render(text, {}).samples.size() / 3);
+    EXPECT_EQ(flushes, 1);
 }
 
-TEST_F(CharacterVoiceTest, WithoutVoiceDataTheWordsStillComeInSilence) {
-    auto voice = MakeVoice(nullptr);
-    EXPECT_FALSE(voice->HasVoiceData());
-    voice->Speak("Caf\xc3\xa9 au  lait.");
-    ASSERT_TRUE(events.WaitFor("finished 1"));
-    EXPECT_THAT(events.Lines(),
-                ElementsAre("started 1", "word 1 0 4", "word 1 5 2", "word 1 9 5", "finished 1"));
-    EXPECT_EQ(SamplesHeard(), 0u);
+// Without voice data, without a sound device, or with one that fails, every word still comes.
+class CharacterVoiceFallbackTest
+    : public CharacterVoiceTest,
+      public ::testing::WithParamInterface<std::tuple<bool, bool, std::size_t>> {};
+
+TEST_P(CharacterVoiceFallbackTest, SpeaksEveryWordSilently) {
+    const auto [voiceData, device, failingAfter] = GetParam();
+    failAfter = failingAfter;
+    auto voice = Voice(voiceData ? desktop::SpeechSynthesizer::Open() : nullptr, device);
+    voice->Speak("One two");
+    voice->Speak("Three");
+    EXPECT_THAT(EventsUntil("finished 2"),
+                ElementsAre("started 1", "word 1 0 3", "word 1 4 3", "finished 1", "started 2",
+                            "word 2 0 5", "finished 2"));
+    EXPECT_LE(samples, failAfter);
 }
 
-TEST_F(CharacterVoiceTest, WithoutASoundDeviceItSpeaksSilently) {
-    CharacterVoice voice(
-        Synthesizer(), [](int) { return nullptr; }, events.Handler());
-    voice.Speak("Quiet.");
-    ASSERT_TRUE(events.WaitFor("finished 1"));
-    EXPECT_THAT(events.Lines(), ElementsAre("started 1", "word 1 0 5", "finished 1"));
-}
-
-TEST_F(CharacterVoiceTest, ASoundDeviceThatFailsIsDroppedAndSpeechGoesOn) {
-    sound.failAfter = 2000;
-    auto voice = MakeVoice(Synthesizer());
-    voice->Speak("One two.");
-    voice->Speak("Three.");
-    ASSERT_TRUE(events.WaitFor("finished 2"));
-    EXPECT_THAT(events.Lines(), Contains("word 2 0 5"));
-    EXPECT_LE(SamplesHeard(), 2000u);
-}
-
-TEST(EstimatedSpeech, GivesEachWordItsTurnAtTheChosenRate) {
-    const desktop::RenderedSpeech speech = desktop::EstimateSpeech(" hi  there ", {"en", 120, 50});
-    ASSERT_EQ(speech.words.size(), 2u);
-    EXPECT_EQ(speech.words[0].textPosition, 1);
-    EXPECT_EQ(speech.words[1].textPosition, 5);
-    EXPECT_EQ(speech.words[1].sample, 500u);
-    EXPECT_DOUBLE_EQ(speech.Seconds(), 1.0);
-}
+// Voice data, a sound device, and the samples after which it fails.
+INSTANTIATE_TEST_SUITE_P(Outputs, CharacterVoiceFallbackTest,
+                         ::testing::Values(std::tuple(false, true, 0), std::tuple(true, false, 0),
+                                           std::tuple(true, true, 2000)));
 
 }  // namespace
 }  // namespace wobbet::testing
