@@ -10,13 +10,11 @@ namespace wobbet::testing {
 
 // A character server that writes every request, in order, to a log and fails the request named
 // in failAt (the first word of its log line).
-class FakeAgentServer : public AgentServerPort {
-public:
+struct FakeAgentServer : AgentServerPort {
     std::vector<std::string> calls;
     std::string failAt;
     std::int32_t characterId = 7;
-    std::int32_t width = 128;
-    std::int32_t height = 128;
+    std::int32_t width = 128, height = 128;
     ScreenSize screen{1024, 768};
     bool visible = false;
 
@@ -56,7 +54,6 @@ public:
     void ReleaseServer() override { Record("ReleaseServer"); }
     void Uninitialize() override { Record("Uninitialize"); }
 
-private:
     // The request's name followed by its numbers (a flag as 0 or 1), space-separated.
     template <typename... Numbers>
     AgentResult Record(std::string call, Numbers... numbers) {

@@ -9,49 +9,39 @@
 namespace wobbet::testing {
 namespace {
 
-using desktop::SpeechEvent;
-using ::testing::AllOf;
 using ::testing::Contains;
-using ::testing::ElementsAre;
+using ::testing::IsSupersetOf;
 using ::testing::Not;
 
-// A voice with a sound device that fails past failAfter samples, as one that went away does,
-// and its events written down as "started 1", "word 1 0 3", "finished 1" or "cut off 1".
-class CharacterVoiceTest : public ::testing::Test {
+// Whether there is voice data, whether there is a sound device, and after how many samples the
+// device fails, as one that went away does.
+class CharacterVoiceTest : public ::testing::TestWithParam<std::tuple<bool, bool, std::size_t>> {
 protected:
     std::atomic<std::size_t> samples = 0;
     std::atomic<int> flushes = 0;
-    std::size_t failAfter = SIZE_MAX;
     std::mutex mutex;
     std::condition_variable changed;
+    // "started 1", "word 1 5" (the word at 5 in text 1), "finished 1" or "cut off 1".
     std::vector<std::string> events;
 
     struct Device : desktop::AudioOutput {
         explicit Device(CharacterVoiceTest& test) : sound(test) {}
         bool Open(int) override { return true; }
         bool Write(const std::int16_t*, std::size_t count) override {
-            return sound.samples + count <= sound.failAfter && (sound.samples += count, true);
+            return sound.samples + count <= std::get<2>(GetParam()) &&
+                   (sound.samples += count, true);
         }
         void Flush() override { ++sound.flushes; }
         CharacterVoiceTest& sound;
     };
 
-    std::unique_ptr<desktop::CharacterVoice> Voice(desktop::SpeechSynthesizer* synthesizer,
-                                                   bool device = true) {
-        return std::make_unique<desktop::CharacterVoice>(
-            synthesizer,
-            [this, device](int) { return device ? std::make_unique<Device>(*this) : nullptr; },
-            [this](const SpeechEvent& event) {
-                const char* kinds[] = {"started ", "word ", "finished "};
-                const std::lock_guard lock(mutex);
-                events.push_back((event.cutOff ? "cut off " : kinds[static_cast<int>(event.kind)]) +
-                                 std::to_string(event.utterance));
-                if (event.kind == SpeechEvent::Kind::kWord) {
-                    events.back() += " " + std::to_string(event.textPosition) + " " +
-                                     std::to_string(event.length);
-                }
-                changed.notify_all();
-            });
+    void Record(const desktop::SpeechEvent& event) {
+        const char* kinds[] = {"started ", "word ", "finished "};
+        const std::lock_guard lock(mutex);
+        events.push_back((event.cutOff ? "cut off " : kinds[static_cast<int>(event.kind)]) +
+                         std::to_string(event.utterance) +
+                         (event.length > 0 ? " " + std::to_string(event.textPosition) : ""));
+        changed.notify_all();
     }
 
     // The events until the given one, which comes within a generous time.
@@ -64,42 +54,31 @@ protected:
     }
 };
 
-TEST_F(CharacterVoiceTest, StopAllCutsOffTheCurrentTextAndDropsTheQueue) {
-    desktop::SpeechSynthesizer* synthesizer = desktop::SpeechSynthesizer::Open();
-    ASSERT_NE(synthesizer, nullptr) << "espeak-ng has no voice data";
-    const std::string text = "Once upon a time there was a program that talked for a long time.";
-    auto voice = Voice(synthesizer);
-    voice->Speak(text);
-    voice->Speak("Never heard.");
-    EventsUntil("word 1 5 4");  // "upon"
-    voice->StopAll();
-    voice->Speak("Hello.");
-    EXPECT_THAT(EventsUntil("finished 3"),
-                AllOf(Contains("cut off 1"), Contains("cut off 2"), Not(Contains("started 2"))));
-    EXPECT_LT(samples, synthesizer->Render(text, {}).samples.size() / 3);
-    EXPECT_EQ(flushes, 1);
-}
-
-// Without voice data, without a sound device, or with one that fails, every word still comes.
-class CharacterVoiceFallbackTest
-    : public CharacterVoiceTest,
-      public ::testing::WithParamInterface<std::tuple<bool, bool, std::size_t>> {};
-
-TEST_P(CharacterVoiceFallbackTest, SpeaksEveryWordSilently) {
-    const auto [voiceData, device, failingAfter] = GetParam();
-    failAfter = failingAfter;
-    auto voice = Voice(voiceData ? desktop::SpeechSynthesizer::Open() : nullptr, device);
-    voice->Speak("One two");
-    voice->Speak("Three");
-    EXPECT_THAT(EventsUntil("finished 2"),
-                ElementsAre("started 1", "word 1 0 3", "word 1 4 3", "finished 1", "started 2",
-                            "word 2 0 5", "finished 2"));
-    EXPECT_LE(samples, failAfter);
+// With voice data and a sound device, without either, or with a device that fails, every word
+// comes in its turn, and StopAll cuts the current text off and drops the queued ones.
+TEST_P(CharacterVoiceTest, SpeaksEveryWordUntilCutOff) {
+    const auto [voiceData, device, failAfter] = GetParam();
+    desktop::CharacterVoice voice(
+        voiceData ? desktop::SpeechSynthesizer::Open() : nullptr,
+        [this, device](int) { return device ? std::make_unique<Device>(*this) : nullptr; },
+        [this](const desktop::SpeechEvent& event) { Record(event); });
+    voice.Speak("Once upon a time there was a program that talked for a long, long time.");
+    voice.Speak("Never heard.");
+    EventsUntil("word 1 5");  // "upon"
+    voice.StopAll();
+    voice.Speak("Three");
+    EXPECT_THAT(EventsUntil("finished 3"), IsSupersetOf({"started 1", "word 1 0", "cut off 1",
+                                                         "cut off 2", "started 3", "word 3 0"}));
+    EXPECT_THAT(events, Not(Contains("started 2")));
+    // The whole first text takes over four seconds, some 90000 samples.
+    EXPECT_LT(samples, 40000u);
+    EXPECT_EQ(flushes, failAfter == SIZE_MAX ? 1 : 0);
 }
 
 // Voice data, a sound device, and the samples after which it fails.
-INSTANTIATE_TEST_SUITE_P(Outputs, CharacterVoiceFallbackTest,
-                         ::testing::Values(std::tuple(false, true, 0), std::tuple(true, false, 0),
+INSTANTIATE_TEST_SUITE_P(Outputs, CharacterVoiceTest,
+                         ::testing::Values(std::tuple(true, true, SIZE_MAX),
+                                           std::tuple(false, true, 0), std::tuple(true, false, 0),
                                            std::tuple(true, true, 2000)));
 
 }  // namespace
