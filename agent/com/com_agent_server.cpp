@@ -22,7 +22,8 @@ ComAgentServer::ComAgentServer(ServerFactory createServer)
 }
 
 ComAgentServer::~ComAgentServer() {
-    VariantClear(&loadPath_);
+    ReleaseCharacter();
+    ReleaseServer();
 }
 
 AgentResult ComAgentServer::Initialize() {

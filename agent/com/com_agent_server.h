@@ -22,6 +22,8 @@ public:
 
     ComAgentServer();
     explicit ComAgentServer(ServerFactory createServer);
+    // Releases what is still held: StopAgent leaves the server alone when start-up failed after
+    // creating it, as when loading the character failed.
     ~ComAgentServer() override;
 
     ComAgentServer(const ComAgentServer&) = delete;

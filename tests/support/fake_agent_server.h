@@ -10,13 +10,11 @@ namespace wobbet::testing {
 
 // A character server that writes every request, in order, to a log and fails the request named
 // in failAt (the first word of its log line).
-class FakeAgentServer : public AgentServerPort {
-public:
+struct FakeAgentServer : AgentServerPort {
     std::vector<std::string> calls;
     std::string failAt;
     std::int32_t characterId = 7;
-    std::int32_t width = 128;
-    std::int32_t height = 128;
+    std::int32_t width = 128, height = 128;
     ScreenSize screen{1024, 768};
     bool visible = false;
 
@@ -26,9 +24,7 @@ public:
         *id = characterId;
         return Record("LoadDefaultCharacter");
     }
-    AgentResult GetCharacter(std::int32_t id) override {
-        return Record("GetCharacter " + std::to_string(id));
-    }
+    AgentResult GetCharacter(std::int32_t id) override { return Record("GetCharacter", id); }
     AgentResult GetOriginalSize(std::int32_t* w, std::int32_t* h) override {
         *w = width;
         *h = height;
@@ -36,12 +32,11 @@ public:
     }
     ScreenSize GetScreenSize() override { return screen; }
     AgentResult SetPosition(std::int32_t left, std::int32_t top) override {
-        return Record("SetPosition " + std::to_string(left) + " " + std::to_string(top));
+        return Record("SetPosition", left, top);
     }
     AgentResult Show(bool fast) override {
-        const AgentResult result = Record(std::string("Show ") + (fast ? "1" : "0"));
         visible = true;
-        return result;
+        return Record("Show", fast);
     }
     AgentResult Speak(const std::string& text) override { return Record("Speak " + text); }
     AgentResult Play(const std::string& animation) override { return Record("Play " + animation); }
@@ -49,21 +44,20 @@ public:
         *isVisible = visible;
         return Record("GetVisible");
     }
-    AgentResult StopAll(std::int32_t types) override {
-        return Record("StopAll " + std::to_string(types));
-    }
+    AgentResult StopAll(std::int32_t types) override { return Record("StopAll", types); }
     AgentResult ShowDefaultCharacterProperties(std::int16_t x, std::int16_t y,
                                                bool useDefaultPosition) override {
-        return Record("ShowDefaultCharacterProperties " + std::to_string(x) + " " +
-                      std::to_string(y) + " " + (useDefaultPosition ? "1" : "0"));
+        return Record("ShowDefaultCharacterProperties", x, y, useDefaultPosition);
     }
-    AgentResult Unload(std::int32_t id) override { return Record("Unload " + std::to_string(id)); }
+    AgentResult Unload(std::int32_t id) override { return Record("Unload", id); }
     void ReleaseCharacter() override { Record("ReleaseCharacter"); }
     void ReleaseServer() override { Record("ReleaseServer"); }
     void Uninitialize() override { Record("Uninitialize"); }
 
-private:
-    AgentResult Record(const std::string& call) {
+    // The request's name followed by its numbers (a flag as 0 or 1), space-separated.
+    template <typename... Numbers>
+    AgentResult Record(std::string call, Numbers... numbers) {
+        ((call += " " + std::to_string(static_cast<int>(numbers))), ...);
         calls.push_back(call);
         return call.substr(0, call.find(' ')) == failAt ? kAgentFailed : kAgentOk;
     }

@@ -3,126 +3,83 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <memory>
-
-#include "tests/agent/desktop/speech_test_support.h"
+#include <algorithm>
+#include <atomic>
 
 namespace wobbet::testing {
 namespace {
 
-using desktop::CharacterVoice;
-using desktop::SpeechSynthesizer;
-using desktop::VoiceSettings;
 using ::testing::Contains;
-using ::testing::ElementsAre;
-using ::testing::HasSubstr;
+using ::testing::IsSupersetOf;
 using ::testing::Not;
 
-constexpr const char* kLongText =
-    "Once upon a time there was a little program that liked to talk, and it talked and talked "
-    "for a very long time, much longer than anyone wanted to listen.";
-
-class CharacterVoiceTest : public ::testing::Test {
+// Whether there is voice data, whether there is a sound device, and after how many samples the
+// device fails, as one that went away does.
+class CharacterVoiceTest : public ::testing::TestWithParam<std::tuple<bool, bool, std::size_t>> {
 protected:
-    MemoryOutput::Shared sound;
-    SpeechEventLog events;
+    std::atomic<std::size_t> samples = 0;
+    std::atomic<int> flushes = 0;
+    std::mutex mutex;
+    std::condition_variable changed;
+    // "started 1", "word 1 5" (the word at 5 in text 1), "finished 1" or "cut off 1".
+    std::vector<std::string> events;
 
-    std::unique_ptr<CharacterVoice> MakeVoice(SpeechSynthesizer* synthesizer) {
-        return std::make_unique<CharacterVoice>(
-            synthesizer,
-            [this](int sampleRate) {
-                auto output = std::make_unique<MemoryOutput>(sound);
-                output->Open(sampleRate);
-                return output;
-            },
-            events.Handler());
+    struct Device : desktop::AudioOutput {
+        explicit Device(CharacterVoiceTest& test) : sound(test) {}
+        bool Open(int) override { return true; }
+        bool Write(const std::int16_t*, std::size_t count) override {
+            return sound.samples + count <= std::get<2>(GetParam()) &&
+                   (sound.samples += count, true);
+        }
+        void Flush() override { ++sound.flushes; }
+        CharacterVoiceTest& sound;
+    };
+
+    void Record(const desktop::SpeechEvent& event) {
+        const char* kinds[] = {"started ", "word ", "finished "};
+        const std::lock_guard lock(mutex);
+        events.push_back((event.cutOff ? "cut off " : kinds[static_cast<int>(event.kind)]) +
+                         std::to_string(event.utterance) +
+                         (event.length > 0 ? " " + std::to_string(event.textPosition) : ""));
+        changed.notify_all();
     }
 
-    std::size_t SamplesHeard() {
-        const std::lock_guard lock(sound.mutex);
-        return sound.samples.size();
-    }
-
-    SpeechSynthesizer* Synthesizer() {
-        SpeechSynthesizer* synthesizer = SpeechSynthesizer::Open();
-        EXPECT_NE(synthesizer, nullptr) << "espeak-ng has no voice data";
-        return synthesizer;
+    // The events until the given one, which comes within a generous time.
+    std::vector<std::string> EventsUntil(const std::string& last) {
+        std::unique_lock lock(mutex);
+        changed.wait_for(lock, std::chrono::seconds(20), [&] {
+            return std::find(events.begin(), events.end(), last) != events.end();
+        });
+        return events;
     }
 };
 
-TEST_F(CharacterVoiceTest, SpeaksQueuedTextsInTurnWithTheirWords) {
-    SpeechSynthesizer* synthesizer = Synthesizer();
-    auto voice = MakeVoice(synthesizer);
-    EXPECT_EQ(voice->Speak("One two."), 1u);
-    EXPECT_EQ(voice->Speak("Three."), 2u);
-    ASSERT_TRUE(events.WaitFor("finished 2"));
-
-    EXPECT_THAT(events.Lines(), ElementsAre("started 1", "word 1 0 3", "word 1 4 3", "finished 1",
-                                            "started 2", "word 2 0 5", "finished 2"));
-    // Every sample reaches the device; espeak-ng varies its output a little from one run to the
-    // next, so compare with a fresh rendering loosely.
-    const auto rendered =
-        static_cast<double>(synthesizer->Render("One two.", VoiceSettings{}).samples.size() +
-                            synthesizer->Render("Three.", VoiceSettings{}).samples.size());
-    EXPECT_NEAR(static_cast<double>(SamplesHeard()), rendered, rendered * 0.05);
+// With voice data and a sound device, without either, or with a device that fails, every word
+// comes in its turn, and StopAll cuts the current text off and drops the queued ones.
+TEST_P(CharacterVoiceTest, SpeaksEveryWordUntilCutOff) {
+    const auto [voiceData, device, failAfter] = GetParam();
+    desktop::CharacterVoice voice(
+        voiceData ? desktop::SpeechSynthesizer::Open() : nullptr,
+        [this, device](int) { return device ? std::make_unique<Device>(*this) : nullptr; },
+        [this](const desktop::SpeechEvent& event) { Record(event); });
+    voice.Speak("Once upon a time there was a program that talked for a long, long time.");
+    voice.Speak("Never heard.");
+    EventsUntil("word 1 5");  // "upon"
+    voice.StopAll();
+    voice.Speak("Three");
+    EXPECT_THAT(EventsUntil("finished 3"), IsSupersetOf({"started 1", "word 1 0", "cut off 1",
+                                                         "cut off 2", "started 3", "word 3 0"}));
+    EXPECT_THAT(events, Not(Contains("started 2")));
+    // The whole first text takes over four seconds, some 90000 samples.
+    EXPECT_LT(samples, 40000u);
+    EXPECT_EQ(flushes, failAfter == SIZE_MAX ? 1 : 0);
 }
 
-TEST_F(CharacterVoiceTest, StopAllCutsOffTheCurrentTextAndDropsTheQueue) {
-    SpeechSynthesizer* synthesizer = Synthesizer();
-    auto voice = MakeVoice(synthesizer);
-    voice->Speak(kLongText);
-    voice->Speak("Never heard.");
-    ASSERT_TRUE(events.WaitFor("word 1 5 4"));  // "upon"
-    voice->StopAll();
-    ASSERT_TRUE(events.WaitFor("cut off 2"));
-
-    EXPECT_THAT(events.Lines(), Contains("cut off 1"));
-    EXPECT_THAT(events.Lines(), Not(Contains("started 2")));
-    const std::size_t full = synthesizer->Render(kLongText, VoiceSettings{}).samples.size();
-    EXPECT_LT(SamplesHeard(), full / 4);
-    EXPECT_EQ(sound.flushes, 1);
-
-    // The voice goes on speaking afterwards.
-    voice->Speak("Hello.");
-    EXPECT_TRUE(events.WaitFor("finished 3"));
-}
-
-TEST_F(CharacterVoiceTest, WithoutVoiceDataTheWordsStillComeInSilence) {
-    auto voice = MakeVoice(nullptr);
-    EXPECT_FALSE(voice->HasVoiceData());
-    voice->Speak("Caf\xc3\xa9 au  lait.");
-    ASSERT_TRUE(events.WaitFor("finished 1"));
-    EXPECT_THAT(events.Lines(),
-                ElementsAre("started 1", "word 1 0 4", "word 1 5 2", "word 1 9 5", "finished 1"));
-    EXPECT_EQ(SamplesHeard(), 0u);
-}
-
-TEST_F(CharacterVoiceTest, WithoutASoundDeviceItSpeaksSilently) {
-    CharacterVoice voice(
-        Synthesizer(), [](int) { return nullptr; }, events.Handler());
-    voice.Speak("Quiet.");
-    ASSERT_TRUE(events.WaitFor("finished 1"));
-    EXPECT_THAT(events.Lines(), ElementsAre("started 1", "word 1 0 5", "finished 1"));
-}
-
-TEST_F(CharacterVoiceTest, ASoundDeviceThatFailsIsDroppedAndSpeechGoesOn) {
-    sound.failAfter = 2000;
-    auto voice = MakeVoice(Synthesizer());
-    voice->Speak("One two.");
-    voice->Speak("Three.");
-    ASSERT_TRUE(events.WaitFor("finished 2"));
-    EXPECT_THAT(events.Lines(), Contains("word 2 0 5"));
-    EXPECT_LE(SamplesHeard(), 2000u);
-}
-
-TEST(EstimatedSpeech, GivesEachWordItsTurnAtTheChosenRate) {
-    const desktop::RenderedSpeech speech = desktop::EstimateSpeech(" hi  there ", {"en", 120, 50});
-    ASSERT_EQ(speech.words.size(), 2u);
-    EXPECT_EQ(speech.words[0].textPosition, 1);
-    EXPECT_EQ(speech.words[1].textPosition, 5);
-    EXPECT_EQ(speech.words[1].sample, 500u);
-    EXPECT_DOUBLE_EQ(speech.Seconds(), 1.0);
-}
+// Voice data, a sound device, and the samples after which it fails.
+INSTANTIATE_TEST_SUITE_P(Outputs, CharacterVoiceTest,
+                         ::testing::Values(std::tuple(true, true, SIZE_MAX),
+                                           std::tuple(false, true, 0), std::tuple(true, false, 0),
+                                           std::tuple(true, true, 2000)));
 
 }  // namespace
 }  // namespace wobbet::testing
