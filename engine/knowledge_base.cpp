@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <new>
 #include <span>
 
 #include "engine/normalization.h"
@@ -209,8 +210,7 @@ std::size_t KnowledgeBase::RemoveRecords(std::span<const std::size_t> records) {
     groupTerminators_.resize(write);
     groupCount_ = static_cast<std::uint32_t>(write);
     groupedEntries_ = write == 0 ? 0 : groupTerminators_.back() + 1;
-    // Group numbers have moved; the next selection rebuilds the index.
-    index_.Clear();
+    FollowInIndex(removed, std::nullopt);
     return removed.size();
 }
 
@@ -268,8 +268,34 @@ bool KnowledgeBase::ReplaceKeywords(std::size_t record, std::string keywords,
         groupTerminators_[later] = groupTerminators_[later] - oldSize + ids.size();
     }
     groupedEntries_ = groupedEntries_ - oldSize + ids.size();
-    index_.Clear();
+    FollowInIndex({}, record);
     return true;
+}
+
+void KnowledgeBase::FollowInIndex(std::span<const std::size_t> removed,
+                                  std::optional<std::size_t> changed) {
+    const std::uint32_t indexed = index_.IndexedGroups();
+    try {
+        std::vector<std::uint32_t> newGroupOf(indexed);
+        std::size_t removedBefore = 0;
+        for (std::uint32_t group = 0; group < indexed; ++group) {
+            if (removedBefore < removed.size() && removed[removedBefore] == group) {
+                ++removedBefore;
+                newGroupOf[group] = KeywordIndex::kDropped;
+            } else {
+                newGroupOf[group] = static_cast<std::uint32_t>(group - removedBefore);
+            }
+        }
+        std::vector<std::uint32_t> changedGroups;
+        if (changed && *changed < indexed) {
+            newGroupOf[*changed] = KeywordIndex::kDropped;
+            changedGroups.push_back(static_cast<std::uint32_t>(*changed));
+        }
+        index_.Renumber(newGroupOf, groupTerminators_, changedGroups,
+                        std::span(keywordIds_).first(groupedEntries_), dictionary_);
+    } catch (const std::bad_alloc&) {
+        index_.Clear();
+    }
 }
 
 }  // namespace wobbet

@@ -109,6 +109,9 @@ private:
 
     void Clear();
     void NumberPending();
+    // Brings the index up to removed groups (ascending) and one changed in place, if any,
+    // without rebuilding it; when memory runs out the index is rebuilt when next asked.
+    void FollowInIndex(std::span<const std::size_t> removed, std::optional<std::size_t> changed);
 
     std::string replyText_;
     std::vector<std::size_t> replyEnds_;  // reply i ends at replyEnds_[i] in replyText_
