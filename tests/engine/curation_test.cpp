@@ -13,7 +13,6 @@ namespace wobbet::testing {
 namespace {
 
 using ::testing::ElementsAre;
-using ::testing::ElementsAreArray;
 
 void AddRecord(KnowledgeBase& knowledge, std::string_view reply,
                std::initializer_list<std::string_view> keywords) {
@@ -120,7 +119,8 @@ TEST(RecordCuration, RemovingAndEditingKeepsIndexedSelectionEqualToThePlainScan)
         }
         knowledge.AppendKeyword(KnowledgeBase::kTerminator);
     }
-    const std::vector<std::string> phrases = {"red sky", "blue sea hello", "green", "purple"};
+    const std::vector<std::string> phrases = {"red sky", "blue sea hello", "green", "purple",
+                                              "red sky green blue sea hello"};
     const auto expectSameSelection = [&](const std::string& when) {
         for (std::string phrase : phrases) {
             std::int32_t wordCount = 0;
@@ -188,7 +188,7 @@ TEST(LearnedRecordList, ListsNewestFirstAndFiltersByEveryWordIgnoringCase) {
         for (std::size_t record : FilterLearnedRecords(knowledge, c.filter)) {
             replies.emplace_back(knowledge.Response(record));
         }
-        EXPECT_THAT(replies, ElementsAreArray(c.replies)) << c.filter;
+        EXPECT_THAT(replies, ::testing::ElementsAreArray(c.replies)) << c.filter;
     }
 }
 
