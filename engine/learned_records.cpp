@@ -1,8 +1,8 @@
 #include "engine/learned_records.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
-#include <functional>
 
 namespace wobbet {
 namespace {
@@ -11,11 +11,39 @@ char FoldCase(char c) {
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
-struct FoldedHash {
-    std::size_t operator()(char c) const { return static_cast<unsigned char>(FoldCase(c)); }
-};
-struct FoldedEqual {
-    bool operator()(char a, char b) const { return FoldCase(a) == FoldCase(b); }
+// Horspool's search for a lower-case word, ignoring the case of A to Z in the text.
+class FoldedSearcher {
+public:
+    explicit FoldedSearcher(std::string_view foldedWord) : word_(foldedWord) {
+        skip_.fill(word_.size());
+        for (std::size_t i = 0; i + 1 < word_.size(); ++i) {
+            const auto c = static_cast<unsigned char>(word_[i]);
+            skip_[c] = word_.size() - 1 - i;
+            if (c >= 'a' && c <= 'z') {
+                skip_[c - 'a' + 'A'] = skip_[c];
+            }
+        }
+    }
+
+    // Where the word first occurs at or after `from`, or npos.
+    std::size_t Find(std::string_view text, std::size_t from) const {
+        const std::size_t size = word_.size();
+        for (std::size_t at = from; at + size <= text.size();
+             at += skip_[static_cast<unsigned char>(text[at + size - 1])]) {
+            std::size_t matched = size;
+            while (matched > 0 && FoldCase(text[at + matched - 1]) == word_[matched - 1]) {
+                --matched;
+            }
+            if (matched == 0) {
+                return at;
+            }
+        }
+        return std::string_view::npos;
+    }
+
+private:
+    std::string_view word_;
+    std::array<std::size_t, 256> skip_;
 };
 
 bool IsFilterSpace(char c) {
@@ -40,8 +68,7 @@ std::vector<std::string> FilterWords(std::string_view filter) {
 }
 
 bool ContainsFolded(std::string_view text, std::string_view foldedWord) {
-    return std::search(text.begin(), text.end(), foldedWord.begin(), foldedWord.end(),
-                       FoldedEqual{}) != text.end();
+    return FoldedSearcher(foldedWord).Find(text, 0) != std::string_view::npos;
 }
 
 // The bits of the words that the keyword entry holds; the context marker holds none.
@@ -60,8 +87,7 @@ std::uint64_t WordsInEntry(std::string_view entry, std::span<const std::string> 
 void MarkReplies(const KnowledgeBase& knowledge, const std::string& word, std::uint64_t bit,
                  std::vector<std::uint64_t>* found) {
     const std::string_view text = knowledge.ReplyText();
-    const std::boyer_moore_horspool_searcher searcher(word.begin(), word.end(), FoldedHash{},
-                                                      FoldedEqual{});
+    const FoldedSearcher searcher(word);
     const auto replyEnd = [&](std::size_t record) {
         const std::string_view reply = knowledge.Response(record);
         return static_cast<std::size_t>(reply.data() - text.data()) + reply.size();
@@ -72,11 +98,10 @@ void MarkReplies(const KnowledgeBase& knowledge, const std::string& word, std::u
     std::size_t record = kSeedResponseCount;
     std::size_t from = replyEnd(record - 1);
     while (record < knowledge.RecordCount()) {
-        const auto match = searcher(text.begin() + static_cast<std::ptrdiff_t>(from), text.end());
-        if (match.first == text.end()) {
+        const std::size_t at = searcher.Find(text, from);
+        if (at == std::string_view::npos) {
             return;
         }
-        const auto at = static_cast<std::size_t>(match.first - text.begin());
         while (record < knowledge.RecordCount() && replyEnd(record) <= at) {
             ++record;
         }
