@@ -160,6 +160,8 @@ void Run(std::size_t records) {
     std::unique_ptr<KnowledgeBase> snapshot;
     Print("autosave snapshot (copy of the tables)",
           Milliseconds([&] { snapshot = std::make_unique<KnowledgeBase>(knowledge); }));
+    engine.Learn("One more lesson.");
+    Print("  again, over the previous snapshot", Milliseconds([&] { *snapshot = knowledge; }));
     std::string message;
     const double saveTime = Milliseconds([&] {
         std::thread saver([&] { message = file.Save(*snapshot); });

@@ -51,9 +51,28 @@ KnowledgeBase::KnowledgeBase(const KnowledgeBase& other)
       nextSerial_(other.nextSerial_) {}
 
 KnowledgeBase& KnowledgeBase::operator=(const KnowledgeBase& other) {
-    if (this != &other) {
-        *this = KnowledgeBase(other);
+    if (this == &other) {
+        return *this;
     }
+    // Member by member, so that a snapshot taken again reuses the memory of the last one
+    // instead of touching fresh pages.
+    try {
+        replyText_ = other.replyText_;
+        replyEnds_ = other.replyEnds_;
+        dictionary_ = other.dictionary_;
+        keywordIds_ = other.keywordIds_;
+        pendingText_ = other.pendingText_;
+        pendingEnds_ = other.pendingEnds_;
+        groupTerminators_ = other.groupTerminators_;
+        serials_ = other.serials_;
+    } catch (...) {
+        *this = KnowledgeBase();
+        throw;
+    }
+    groupCount_ = other.groupCount_;
+    groupedEntries_ = other.groupedEntries_;
+    nextSerial_ = other.nextSerial_;
+    index_.Clear();
     return *this;
 }
 

@@ -32,7 +32,8 @@ class KnowledgeBase {
 public:
     KnowledgeBase();
     // Copies the tables but not the index, which the copy builds when first asked: a snapshot
-    // for saving in the background costs little more than copying the text.
+    // for saving in the background costs little more than copying the text, and less when it
+    // is assigned to the previous snapshot, whose memory it reuses.
     KnowledgeBase(const KnowledgeBase& other);
     KnowledgeBase& operator=(const KnowledgeBase& other);
     KnowledgeBase(KnowledgeBase&&) noexcept = default;
