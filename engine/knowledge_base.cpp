@@ -31,24 +31,25 @@ constexpr std::array<std::string_view, kSeedKeywordCount> SeedKeywords = {
     "STAND",   "ACRONYM", "",          "",
 };
 
+// Copies with room to spare, so that the next copy of a table grown a little fits.
+template <typename Table>
+void AssignWithRoom(Table* to, const Table& from) {
+    if (to->capacity() < from.size()) {
+        to->clear();
+        to->reserve(from.size() + from.size() / 8);
+    }
+    to->assign(from.begin(), from.end());
+}
+
 }  // namespace
 
 KnowledgeBase::KnowledgeBase() {
     Clear();
 }
 
-KnowledgeBase::KnowledgeBase(const KnowledgeBase& other)
-    : replyText_(other.replyText_),
-      replyEnds_(other.replyEnds_),
-      dictionary_(other.dictionary_),
-      keywordIds_(other.keywordIds_),
-      pendingText_(other.pendingText_),
-      pendingEnds_(other.pendingEnds_),
-      groupCount_(other.groupCount_),
-      groupedEntries_(other.groupedEntries_),
-      groupTerminators_(other.groupTerminators_),
-      serials_(other.serials_),
-      nextSerial_(other.nextSerial_) {}
+KnowledgeBase::KnowledgeBase(const KnowledgeBase& other) : KnowledgeBase() {
+    *this = other;
+}
 
 KnowledgeBase& KnowledgeBase::operator=(const KnowledgeBase& other) {
     if (this == &other) {
@@ -57,14 +58,14 @@ KnowledgeBase& KnowledgeBase::operator=(const KnowledgeBase& other) {
     // Member by member, so that a snapshot taken again reuses the memory of the last one
     // instead of touching fresh pages.
     try {
-        replyText_ = other.replyText_;
-        replyEnds_ = other.replyEnds_;
+        AssignWithRoom(&replyText_, other.replyText_);
+        AssignWithRoom(&replyEnds_, other.replyEnds_);
         dictionary_ = other.dictionary_;
-        keywordIds_ = other.keywordIds_;
+        AssignWithRoom(&keywordIds_, other.keywordIds_);
         pendingText_ = other.pendingText_;
         pendingEnds_ = other.pendingEnds_;
-        groupTerminators_ = other.groupTerminators_;
-        serials_ = other.serials_;
+        AssignWithRoom(&groupTerminators_, other.groupTerminators_);
+        AssignWithRoom(&serials_, other.serials_);
     } catch (...) {
         *this = KnowledgeBase();
         throw;
