@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "engine/conversation_host.h"
 #include "engine/knowledge_base.h"
@@ -33,8 +35,18 @@ public:
     std::int32_t SelectResponse(const std::string& phrase, std::int32_t wordCount, bool* learn);
 
     // Adds a record: the reply keyed on the previous reply's words, with the phrase before it as
-    // context when Context is ticked.
+    // context when Context is ticked. The record is one of this session's lessons.
     void Learn(std::string reply);
+
+    // While off, a Say turn that would learn stores nothing but otherwise runs as it would, with
+    // the same draws, animations and mood. Teach still stores: a taught pair is asked for.
+    void SetLearningEnabled(bool enabled) { learningEnabled_ = enabled; }
+    bool LearningEnabled() const { return learningEnabled_; }
+
+    // Removes the newest lesson of this session still in the tables and returns its reply as it
+    // is stored; repeated, it walks back through the lessons. Nothing when none is left. The
+    // conversation memory, the mood, the Context state and the draws stay as they are.
+    std::optional<std::string> ForgetLastLesson();
 
     KnowledgeBase& Knowledge() { return knowledge_; }
     const KnowledgeBase& Knowledge() const { return knowledge_; }
@@ -52,6 +64,9 @@ private:
     ConversationMemory memory_;
     ResponseSelector selector_;
     std::int16_t mood_ = kInitialMood;
+    bool learningEnabled_ = true;
+    // Serial numbers of the records learned in this session, oldest first.
+    std::vector<std::uint32_t> lessons_;
 };
 
 }  // namespace wobbet

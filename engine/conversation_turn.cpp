@@ -27,9 +27,11 @@ void ConversationEngine::OnSay() {
     std::size_t replyIndex = static_cast<std::size_t>(index);
     if (learn) {
         host_.PlayAnimation("Acknowledge");
-        Learn(raw);
+        if (learningEnabled_) {
+            Learn(raw);
+        }
         if (mood_ == 0 && knowledge_.ResponseCount() > 0) {
-            // The reply just learned can itself be drawn.
+            // The reply just learned, if any, can itself be drawn.
             replyIndex = static_cast<std::size_t>(random_.Next()) % knowledge_.ResponseCount();
         }
     }

@@ -1,6 +1,8 @@
 #include "engine/keyword_index.h"
 
 #include <algorithm>
+#include <iterator>
+#include <utility>
 
 namespace wobbet {
 
@@ -161,6 +163,89 @@ void KeywordIndex::AddRecent(std::span<const std::uint32_t> entries,
                          context_.recent[id].push_back(group);
                      }
                  });
+}
+
+void KeywordIndex::RenumberPostings(Postings* postings, std::span<const std::uint32_t> newGroupOf) {
+    // Lists keep their order, as groups keep theirs.
+    std::size_t write = 0;
+    for (std::size_t id = 0; id + 1 < postings->start.size(); ++id) {
+        const std::size_t begin = postings->start[id];
+        const std::size_t end = postings->start[id + 1];
+        postings->start[id] = write;
+        for (std::size_t read = begin; read < end; ++read) {
+            const std::uint32_t group = newGroupOf[postings->groups[read]];
+            if (group != kDropped) {
+                postings->groups[write++] = group;
+            }
+        }
+    }
+    if (!postings->start.empty()) {
+        postings->start.back() = write;
+    }
+    postings->groups.resize(write);
+    for (auto it = postings->recent.begin(); it != postings->recent.end();) {
+        std::erase_if(it->second, [&](std::uint32_t& group) {
+            group = newGroupOf[group];
+            return group == kDropped;
+        });
+        it = it->second.empty() ? postings->recent.erase(it) : std::next(it);
+    }
+}
+
+void KeywordIndex::Renumber(std::span<const std::uint32_t> newGroupOf,
+                            std::span<const std::size_t> terminators,
+                            std::span<const std::uint32_t> changedGroups,
+                            std::span<const std::uint32_t> entries,
+                            const KeywordDictionary& dictionary) {
+    try {
+        const std::uint32_t rebuiltGroups = indexedGroups_ - recentGroups_;
+        std::uint32_t kept = 0;
+        std::uint32_t keptRecent = 0;
+        for (std::uint32_t group = 0; group < indexedGroups_; ++group) {
+            if (newGroupOf[group] != kDropped) {
+                ++kept;
+                keptRecent += group >= rebuiltGroups ? 1 : 0;
+            }
+        }
+        RenumberPostings(&primary_, newGroupOf);
+        RenumberPostings(&context_, newGroupOf);
+        std::erase_if(irregularGroups_, [&](IrregularGroup& irregular) {
+            irregular.group = newGroupOf[irregular.group];
+            return irregular.group == kDropped;
+        });
+        // Groups changed in place are indexed again as recent ones, each list kept in order.
+        for (std::uint32_t changed : changedGroups) {
+            const std::size_t begin = changed == 0 ? 0 : terminators[changed - 1] + 1;
+            ForEachGroup(
+                entries.first(terminators[changed] + 1), begin, changed, dictionary,
+                [this](std::uint32_t group, const std::vector<std::uint32_t>& primaryIds,
+                       const std::vector<std::uint32_t>& contextIds) {
+                    for (auto [postings, ids] :
+                         {std::pair(&primary_, &primaryIds), std::pair(&context_, &contextIds)}) {
+                        for (std::uint32_t id : *ids) {
+                            std::vector<std::uint32_t>& groups = postings->recent[id];
+                            groups.insert(std::lower_bound(groups.begin(), groups.end(), group),
+                                          group);
+                        }
+                    }
+                });
+            ++kept;
+            ++keptRecent;
+        }
+        std::sort(
+            irregularGroups_.begin(), irregularGroups_.end(),
+            [](const IrregularGroup& a, const IrregularGroup& b) { return a.group < b.group; });
+        for (IrregularGroup& irregular : irregularGroups_) {
+            irregular.firstEntry = irregular.group == 0 ? 0 : terminators[irregular.group - 1] + 1;
+            irregular.terminatorEntry = terminators[irregular.group];
+        }
+        indexedGroups_ = kept;
+        recentGroups_ = keptRecent;
+        indexedEntries_ = kept == 0 ? 0 : terminators[kept - 1] + 1;
+    } catch (...) {
+        *this = KeywordIndex();
+        throw;
+    }
 }
 
 }  // namespace wobbet

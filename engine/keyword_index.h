@@ -32,8 +32,8 @@ public:
         std::size_t terminatorEntry;
     };
 
-    // The groups of one keyword in ascending order: those indexed by the last rebuild, then
-    // those added since.
+    // The groups of one keyword: those indexed by the last rebuild, then those added or
+    // changed since, each part in ascending order.
     struct Groups {
         std::span<const std::uint32_t> rebuilt;
         std::span<const std::uint32_t> recent;
@@ -50,6 +50,20 @@ public:
     void CatchUp(std::span<const std::uint32_t> entries, std::uint32_t groupCount,
                  const KeywordDictionary& dictionary);
     void Clear() { *this = KeywordIndex(); }
+
+    // Groups [0, IndexedGroups()) are indexed; later ones wait for CatchUp.
+    std::uint32_t IndexedGroups() const { return indexedGroups_; }
+    static constexpr std::uint32_t kDropped = UINT32_MAX;
+    // Follows groups taken out of the table or changed in place, without a rebuild: newGroupOf
+    // gives every indexed group its new number, or kDropped for one that is gone or changed;
+    // terminators are the table's after the change, changed groups included. Each changed
+    // group (one still in the table, with the number given) is then indexed again from entries.
+    // Costs one pass over the index. Throws std::bad_alloc when memory runs out, leaving an
+    // empty index that the next CatchUp rebuilds.
+    void Renumber(std::span<const std::uint32_t> newGroupOf,
+                  std::span<const std::size_t> terminators,
+                  std::span<const std::uint32_t> changedGroups,
+                  std::span<const std::uint32_t> entries, const KeywordDictionary& dictionary);
 
     Groups PrimaryGroups(std::uint32_t id) const { return GroupsOf(primary_, id); }
     Groups ContextGroups(std::uint32_t id) const { return GroupsOf(context_, id); }
@@ -68,6 +82,7 @@ private:
     static Groups GroupsOf(const Postings& postings, std::uint32_t id);
     void Rebuild(std::span<const std::uint32_t> entries, const KeywordDictionary& dictionary);
     void AddRecent(std::span<const std::uint32_t> entries, const KeywordDictionary& dictionary);
+    void RenumberPostings(Postings* postings, std::span<const std::uint32_t> newGroupOf);
     // Whether the group being walked already holds the word.
     bool AlreadyInGroup(std::uint32_t id, std::size_t idCount);
     // Calls onGroup for each group that entries [begin, entries.size()) complete, numbering

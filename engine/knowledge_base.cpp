@@ -2,8 +2,11 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
+#include <new>
 #include <span>
 
+#include "engine/normalization.h"
 #include "engine/room_for_one.h"
 
 namespace wobbet {
@@ -28,10 +31,50 @@ constexpr std::array<std::string_view, kSeedKeywordCount> SeedKeywords = {
     "STAND",   "ACRONYM", "",          "",
 };
 
+// Copies with room to spare, so that the next copy of a table grown a little fits.
+template <typename Table>
+void AssignWithRoom(Table* to, const Table& from) {
+    if (to->capacity() < from.size()) {
+        to->clear();
+        to->reserve(from.size() + from.size() / 8);
+    }
+    to->assign(from.begin(), from.end());
+}
+
 }  // namespace
 
 KnowledgeBase::KnowledgeBase() {
     Clear();
+}
+
+KnowledgeBase::KnowledgeBase(const KnowledgeBase& other) : KnowledgeBase() {
+    *this = other;
+}
+
+KnowledgeBase& KnowledgeBase::operator=(const KnowledgeBase& other) {
+    if (this == &other) {
+        return *this;
+    }
+    // Member by member, so that a snapshot taken again reuses the memory of the last one
+    // instead of touching fresh pages.
+    try {
+        AssignWithRoom(&replyText_, other.replyText_);
+        AssignWithRoom(&replyEnds_, other.replyEnds_);
+        dictionary_ = other.dictionary_;
+        AssignWithRoom(&keywordIds_, other.keywordIds_);
+        pendingText_ = other.pendingText_;
+        pendingEnds_ = other.pendingEnds_;
+        AssignWithRoom(&groupTerminators_, other.groupTerminators_);
+        AssignWithRoom(&serials_, other.serials_);
+    } catch (...) {
+        *this = KnowledgeBase();
+        throw;
+    }
+    groupCount_ = other.groupCount_;
+    groupedEntries_ = other.groupedEntries_;
+    nextSerial_ = other.nextSerial_;
+    index_.Clear();
+    return *this;
 }
 
 void KnowledgeBase::Clear() {
@@ -43,6 +86,9 @@ void KnowledgeBase::Clear() {
     pendingEnds_ = {};
     groupCount_ = 0;
     groupedEntries_ = 0;
+    groupTerminators_ = {};
+    // nextSerial_ goes on, so that no serial handed out before names a record again.
+    serials_ = {};
     index_.Clear();
     // The index knows the terminator and the marker by these numbers.
     dictionary_.Intern(kTerminator);
@@ -62,8 +108,10 @@ void KnowledgeBase::LoadSeedTables() {
 void KnowledgeBase::AppendResponse(std::string_view reply) {
     // Room first, so that a failure appends nothing.
     MakeRoomForOne(&replyEnds_);
+    MakeRoomForOne(&serials_);
     replyText_.append(reply);
     replyEnds_.push_back(replyText_.size());
+    serials_.push_back(nextSerial_++);
 }
 
 void KnowledgeBase::AppendKeyword(std::string_view entry) {
@@ -72,11 +120,13 @@ void KnowledgeBase::AppendKeyword(std::string_view entry) {
     }
     // Room first, so that a failure appends nothing.
     pendingEnds_.reserve(kPendingLimit);
+    MakeRoomForOne(&groupTerminators_);
     pendingText_.append(entry);
     pendingEnds_.push_back(pendingText_.size());
     if (entry == kTerminator) {
         ++groupCount_;
         groupedEntries_ = KeywordCount();
+        groupTerminators_.push_back(groupedEntries_ - 1);
     }
 }
 
@@ -100,6 +150,172 @@ const KeywordIndex& KnowledgeBase::Index() {
     NumberPending();
     index_.CatchUp(std::span(keywordIds_).first(groupedEntries_), groupCount_, dictionary_);
     return index_;
+}
+
+std::optional<std::size_t> KnowledgeBase::FindSerial(std::uint32_t serial) const {
+    const auto found = std::lower_bound(serials_.begin(), serials_.end(), serial);
+    if (found == serials_.end() || *found != serial) {
+        return std::nullopt;
+    }
+    return static_cast<std::size_t>(found - serials_.begin());
+}
+
+std::size_t KnowledgeBase::RemoveRecords(std::span<const std::size_t> records) {
+    std::vector<std::size_t> removed;
+    for (std::size_t record : records) {
+        if (IsLearnedRecord(record)) {
+            removed.push_back(record);
+        }
+    }
+    std::sort(removed.begin(), removed.end());
+    removed.erase(std::unique(removed.begin(), removed.end()), removed.end());
+    if (removed.empty()) {
+        return 0;
+    }
+    NumberPending();
+    const std::size_t first = removed.front();
+    // Asked of ascending indices, says which are removed.
+    const auto removedInOrder = [&removed] {
+        return [&removed, next = std::size_t{0}](std::size_t index) mutable {
+            if (next < removed.size() && removed[next] == index) {
+                ++next;
+                return true;
+            }
+            return false;
+        };
+    };
+
+    // Everything from the first removed record on moves back over what is removed, replies
+    // and groups each in one pass; nothing grows, so nothing can fail.
+    std::size_t textWrite = replyEnds_[first - 1];
+    std::size_t readBegin = textWrite;
+    std::size_t write = first;
+    auto replyRemoved = removedInOrder();
+    for (std::size_t reply = first; reply < replyEnds_.size(); ++reply) {
+        const std::size_t readEnd = replyEnds_[reply];
+        if (!replyRemoved(reply)) {
+            std::memmove(replyText_.data() + textWrite, replyText_.data() + readBegin,
+                         readEnd - readBegin);
+            textWrite += readEnd - readBegin;
+            replyEnds_[write] = textWrite;
+            serials_[write] = serials_[reply];
+            ++write;
+        }
+        readBegin = readEnd;
+    }
+    replyText_.resize(textWrite);
+    replyEnds_.resize(write);
+    serials_.resize(write);
+
+    std::size_t entryWrite = GroupBegin(first);
+    readBegin = entryWrite;
+    write = first;
+    const auto keepEntries = [&](std::size_t readEnd) {
+        std::memmove(keywordIds_.data() + entryWrite, keywordIds_.data() + readBegin,
+                     (readEnd - readBegin) * sizeof(std::uint32_t));
+        entryWrite += readEnd - readBegin;
+    };
+    auto groupRemoved = removedInOrder();
+    for (std::size_t group = first; group < groupCount_; ++group) {
+        const std::size_t readEnd = groupTerminators_[group] + 1;
+        if (!groupRemoved(group)) {
+            keepEntries(readEnd);
+            groupTerminators_[write++] = entryWrite - 1;
+        }
+        readBegin = readEnd;
+    }
+    // Entries after the last terminator belong to a group not complete yet.
+    keepEntries(keywordIds_.size());
+    keywordIds_.resize(entryWrite);
+    groupTerminators_.resize(write);
+    groupCount_ = static_cast<std::uint32_t>(write);
+    groupedEntries_ = write == 0 ? 0 : groupTerminators_.back() + 1;
+    FollowInIndex(removed, std::nullopt);
+    return removed.size();
+}
+
+bool KnowledgeBase::ReplaceReply(std::size_t record, std::string reply) {
+    ReplaceLineBreaks(&reply);
+    if (!IsLearnedRecord(record) || reply.empty()) {
+        return false;
+    }
+    const std::size_t begin = replyEnds_[record - 1];
+    const std::size_t oldSize = replyEnds_[record] - begin;
+    replyText_.replace(begin, oldSize, reply);
+    for (std::size_t later = record; later < replyEnds_.size(); ++later) {
+        replyEnds_[later] = replyEnds_[later] - oldSize + reply.size();
+    }
+    return true;
+}
+
+bool KnowledgeBase::ReplaceKeywords(std::size_t record, std::string keywords,
+                                    std::string contextKeywords) {
+    if (!IsLearnedRecord(record)) {
+        return false;
+    }
+    NumberPending();
+    std::vector<std::uint32_t> ids;
+    const auto appendWords = [this, &ids](std::string* text) {
+        std::int32_t wordCount = 0;
+        Normalize(text, &wordCount);
+        std::size_t start = 1;
+        for (std::size_t end = text->find(' ', start); end != std::string::npos;
+             start = end + 1, end = text->find(' ', start)) {
+            ids.push_back(dictionary_.Intern(std::string_view(*text).substr(start, end - start)));
+        }
+        return wordCount > 0;
+    };
+    appendWords(&keywords);
+    ids.push_back(KeywordIndex::kContextMarkerId);
+    if (!appendWords(&contextKeywords)) {
+        ids.pop_back();
+    }
+    ids.push_back(KeywordIndex::kTerminatorId);
+
+    const std::size_t begin = GroupBegin(record);
+    const std::size_t oldSize = groupTerminators_[record] + 1 - begin;
+    if (ids.size() > oldSize) {
+        keywordIds_.reserve(keywordIds_.size() + ids.size() - oldSize);
+    }
+    // Room is made first, so that the table changes all or nothing.
+    const auto common = static_cast<std::ptrdiff_t>(std::min(oldSize, ids.size()));
+    const auto group = keywordIds_.begin() + static_cast<std::ptrdiff_t>(begin);
+    std::copy_n(ids.begin(), common, group);
+    keywordIds_.insert(
+        keywordIds_.erase(group + common, group + static_cast<std::ptrdiff_t>(oldSize)),
+        ids.begin() + common, ids.end());
+    for (std::size_t later = record; later < groupCount_; ++later) {
+        groupTerminators_[later] = groupTerminators_[later] - oldSize + ids.size();
+    }
+    groupedEntries_ = groupedEntries_ - oldSize + ids.size();
+    FollowInIndex({}, record);
+    return true;
+}
+
+void KnowledgeBase::FollowInIndex(std::span<const std::size_t> removed,
+                                  std::optional<std::size_t> changed) {
+    const std::uint32_t indexed = index_.IndexedGroups();
+    try {
+        std::vector<std::uint32_t> newGroupOf(indexed);
+        std::size_t removedBefore = 0;
+        for (std::uint32_t group = 0; group < indexed; ++group) {
+            if (removedBefore < removed.size() && removed[removedBefore] == group) {
+                ++removedBefore;
+                newGroupOf[group] = KeywordIndex::kDropped;
+            } else {
+                newGroupOf[group] = static_cast<std::uint32_t>(group - removedBefore);
+            }
+        }
+        std::vector<std::uint32_t> changedGroups;
+        if (changed && *changed < indexed) {
+            newGroupOf[*changed] = KeywordIndex::kDropped;
+            changedGroups.push_back(static_cast<std::uint32_t>(*changed));
+        }
+        index_.Renumber(newGroupOf, groupTerminators_, changedGroups,
+                        std::span(keywordIds_).first(groupedEntries_), dictionary_);
+    } catch (const std::bad_alloc&) {
+        index_.Clear();
+    }
 }
 
 }  // namespace wobbet

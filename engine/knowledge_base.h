@@ -1,7 +1,10 @@
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -16,15 +19,25 @@ inline constexpr std::size_t kSeedResponseCount = 7;
 inline constexpr std::size_t kSeedKeywordCount = 44;
 
 // Replies and keyword groups, paired by position. KeywordTable is the flat run of all groups,
-// each closed by an empty entry; "!" opens a group's context section. Entries are only ever
-// appended after seeding.
+// each closed by an empty entry; "!" opens a group's context section. A conversation only ever
+// appends; curating what was learned removes and edits learned records.
 //
 // Sized for a brain kept for years: replies share one block of text, keyword entries are stored
 // as numbers from a dictionary, and the groups are indexed by keyword for selection. A view
 // returned by Response or Keyword is valid until the next change to the tables.
+//
+// Every reply gets a serial number when it is appended, growing with position and never given
+// twice by one object, so that a record can be found again after others were removed.
 class KnowledgeBase {
 public:
     KnowledgeBase();
+    // Copies the tables but not the index, which the copy builds when first asked: a snapshot
+    // for saving in the background costs little more than copying the text, and less when it
+    // is assigned to the previous snapshot, whose memory it reuses.
+    KnowledgeBase(const KnowledgeBase& other);
+    KnowledgeBase& operator=(const KnowledgeBase& other);
+    KnowledgeBase(KnowledgeBase&&) noexcept = default;
+    KnowledgeBase& operator=(KnowledgeBase&&) noexcept = default;
 
     static constexpr std::string_view kContextMarker = "!";
     static constexpr std::string_view kTerminator = "";
@@ -50,8 +63,42 @@ public:
         return std::string_view(pendingText_).substr(begin, pendingEnds_[pending] - begin);
     }
 
+    // The entry's dictionary number, or KeywordDictionary::kNotFound for the few newest entries
+    // that have none yet (Keyword gives their text).
+    std::uint32_t KeywordId(std::size_t index) const {
+        return index < keywordIds_.size() ? keywordIds_[index] : KeywordDictionary::kNotFound;
+    }
+
     // Complete keyword groups: the number of terminators.
     std::size_t GroupCount() const { return groupCount_; }
+    // Records: a reply together with its complete group.
+    std::size_t RecordCount() const { return std::min(ResponseCount(), GroupCount()); }
+    // Whether the record was learned (not built in) and is complete, so it may be curated.
+    bool IsLearnedRecord(std::size_t record) const {
+        return record >= kSeedResponseCount && record < RecordCount();
+    }
+    // Group g holds the entries [GroupBegin(g), GroupTerminator(g)).
+    std::size_t GroupBegin(std::size_t group) const {
+        return group == 0 ? 0 : groupTerminators_[group - 1] + 1;
+    }
+    std::size_t GroupTerminator(std::size_t group) const { return groupTerminators_[group]; }
+    // The whole reply text: reply i is a view into it.
+    std::string_view ReplyText() const { return replyText_; }
+
+    std::uint32_t SerialOf(std::size_t index) const { return serials_[index]; }
+    // The reply that was given the serial number, if it is still there.
+    std::optional<std::size_t> FindSerial(std::uint32_t serial) const;
+
+    // Removes the learned records among the given ones, in one pass over the tables whatever
+    // their number; other indices are ignored. Returns how many were removed.
+    std::size_t RemoveRecords(std::span<const std::size_t> records);
+    // Replaces a learned record's reply, its line breaks made spaces. False, changing nothing,
+    // for an empty reply (it would break the file's pairing) or a record that is not learned.
+    bool ReplaceReply(std::size_t record, std::string reply);
+    // Replaces a learned record's keywords and context keywords by the words of the two texts,
+    // normalised as learned ones are; without context words the group has no context section.
+    // False, changing nothing, for a record that is not learned.
+    bool ReplaceKeywords(std::size_t record, std::string keywords, std::string contextKeywords);
     const KeywordDictionary& Dictionary() const { return dictionary_; }
     // The keyword index, first brought up to date with the groups completed since.
     const KeywordIndex& Index();
@@ -63,6 +110,9 @@ private:
 
     void Clear();
     void NumberPending();
+    // Brings the index up to removed groups (ascending) and one changed in place, if any,
+    // without rebuilding it; when memory runs out the index is rebuilt when next asked.
+    void FollowInIndex(std::span<const std::size_t> removed, std::optional<std::size_t> changed);
 
     std::string replyText_;
     std::vector<std::size_t> replyEnds_;  // reply i ends at replyEnds_[i] in replyText_
@@ -72,7 +122,10 @@ private:
     std::string pendingText_;
     std::vector<std::size_t> pendingEnds_;
     std::uint32_t groupCount_ = 0;
-    std::size_t groupedEntries_ = 0;  // entries up to and with the last terminator
+    std::size_t groupedEntries_ = 0;             // entries up to and with the last terminator
+    std::vector<std::size_t> groupTerminators_;  // the position of each group's terminator
+    std::vector<std::uint32_t> serials_;         // by reply, ascending
+    std::uint32_t nextSerial_ = 0;
     KeywordIndex index_;
 };
 

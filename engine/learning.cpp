@@ -1,31 +1,11 @@
 #include <new>
+#include <span>
 
 #include "engine/conversation_engine.h"
 #include "engine/normalization.h"
+#include "engine/room_for_one.h"
 
 namespace wobbet {
-namespace {
-
-// The knowledge file holds one entry per line, so a reply typed with Ctrl+Enter or pasted must
-// not carry a line break into it: each CR LF, lone LF or lone CR becomes one space.
-void ReplaceLineBreaks(std::string* text) {
-    std::string joined;
-    joined.reserve(text->size());
-    for (std::size_t i = 0; i < text->size(); ++i) {
-        const char c = (*text)[i];
-        if (c == '\r' || c == '\n') {
-            joined += ' ';
-            if (c == '\r' && i + 1 < text->size() && (*text)[i + 1] == '\n') {
-                ++i;
-            }
-        } else {
-            joined += c;
-        }
-    }
-    *text = std::move(joined);
-}
-
-}  // namespace
 
 void ConversationEngine::AppendWords(const std::string& normalised) {
     // Skips the leading space; a word is appended at the space that follows it.
@@ -44,7 +24,9 @@ void ConversationEngine::Learn(std::string reply) {
     try {
         ReplaceLineBreaks(&reply);
         Capitalize(&reply);
+        MakeRoomForOne(&lessons_);
         knowledge_.AppendResponse(reply);
+        lessons_.push_back(knowledge_.SerialOf(knowledge_.ResponseCount() - 1));
         // The Context state is read again before every pass.
         for (int pass = 0; pass < 1 + (host_.ContextEnabled() ? 1 : 0); ++pass) {
             if (pass == 0) {
@@ -59,6 +41,21 @@ void ConversationEngine::Learn(std::string reply) {
         // What was appended stays; the record is left as far as it got.
         host_.ShowMessage(std::string(kOutOfMemoryMessage));
     }
+}
+
+std::optional<std::string> ConversationEngine::ForgetLastLesson() {
+    while (!lessons_.empty()) {
+        const std::optional<std::size_t> record = knowledge_.FindSerial(lessons_.back());
+        lessons_.pop_back();
+        // A lesson removed by other means, or left without its group, is passed over.
+        if (record && knowledge_.IsLearnedRecord(*record)) {
+            std::string reply(knowledge_.Response(*record));
+            const std::size_t index = *record;
+            knowledge_.RemoveRecords(std::span(&index, 1));
+            return reply;
+        }
+    }
+    return std::nullopt;
 }
 
 }  // namespace wobbet

@@ -62,4 +62,21 @@ void Capitalize(std::string* text) {
     }
 }
 
+void ReplaceLineBreaks(std::string* text) {
+    std::string joined;
+    joined.reserve(text->size());
+    for (std::size_t i = 0; i < text->size(); ++i) {
+        const char c = (*text)[i];
+        if (c == '\r' || c == '\n') {
+            joined += ' ';
+            if (c == '\r' && i + 1 < text->size() && (*text)[i + 1] == '\n') {
+                ++i;
+            }
+        } else {
+            joined += c;
+        }
+    }
+    *text = std::move(joined);
+}
+
 }  // namespace wobbet

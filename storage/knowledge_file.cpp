@@ -84,8 +84,14 @@ void KnowledgeFile::LoadKnowledge(KnowledgeBase& knowledge, ConversationHost& ho
 }
 
 void KnowledgeFile::SaveKnowledge(const KnowledgeBase& knowledge, ConversationHost& host) {
+    if (const std::string message = Save(knowledge); !message.empty()) {
+        host.ShowMessage(message);
+    }
+}
+
+std::string KnowledgeFile::Save(const KnowledgeBase& knowledge) {
     if (noSave_) {
-        return;
+        return {};
     }
     WriteOutcome outcome = WriteOutcome::kComplete;
     bool saved = false;
@@ -97,11 +103,13 @@ void KnowledgeFile::SaveKnowledge(const KnowledgeBase& knowledge, ConversationHo
         // Lack of memory is one more way for the save to fail.
     }
     if (!saved) {
-        host.ShowMessage(std::string(kSaveFailedMessage));
-    } else if (outcome == WriteOutcome::kMisaligned) {
-        // The file now holds the complete records before the group without a reply.
-        host.ShowMessage(std::string(kMisalignmentMessage));
+        return std::string(kSaveFailedMessage);
     }
+    if (outcome == WriteOutcome::kMisaligned) {
+        // The file now holds the complete records before the group without a reply.
+        return std::string(kMisalignmentMessage);
+    }
+    return {};
 }
 
 void KnowledgeFile::RemoveLeftoverTemporaryFiles(const std::string& directory) {

@@ -32,6 +32,10 @@ public:
     // previous file as it was. The file's folder is made when missing, and temporary files that
     // saves of copies no longer running left beside the file are removed.
     void SaveKnowledge(const KnowledgeBase& knowledge, ConversationHost& host);
+    // The same save, returning the message to show instead of showing it: empty when the file
+    // was written. It reads only the tables it is given, so it can write a snapshot (a copy of
+    // the knowledge base) on another thread while the conversation goes on, one save at a time.
+    std::string Save(const KnowledgeBase& knowledge);
 
     bool NoSave() const { return noSave_; }
     const std::string& Path() const { return path_; }

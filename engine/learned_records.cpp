@@ -1,0 +1,202 @@
+#include "engine/learned_records.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+
+namespace wobbet {
+namespace {
+
+char FoldCase(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+// Horspool's search for a lower-case word, ignoring the case of A to Z in the text.
+class FoldedSearcher {
+public:
+    explicit FoldedSearcher(std::string_view foldedWord) : word_(foldedWord) {
+        skip_.fill(word_.size());
+        for (std::size_t i = 0; i + 1 < word_.size(); ++i) {
+            const auto c = static_cast<unsigned char>(word_[i]);
+            skip_[c] = word_.size() - 1 - i;
+            if (c >= 'a' && c <= 'z') {
+                skip_[c - 'a' + 'A'] = skip_[c];
+            }
+        }
+    }
+
+    // Where the word first occurs at or after `from`, or npos.
+    std::size_t Find(std::string_view text, std::size_t from) const {
+        const std::size_t size = word_.size();
+        for (std::size_t at = from; at + size <= text.size();
+             at += skip_[static_cast<unsigned char>(text[at + size - 1])]) {
+            std::size_t matched = size;
+            while (matched > 0 && FoldCase(text[at + matched - 1]) == word_[matched - 1]) {
+                --matched;
+            }
+            if (matched == 0) {
+                return at;
+            }
+        }
+        return std::string_view::npos;
+    }
+
+private:
+    std::string_view word_;
+    std::array<std::size_t, 256> skip_;
+};
+
+bool IsFilterSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
+}
+
+std::vector<std::string> FilterWords(std::string_view filter) {
+    std::vector<std::string> words;
+    std::string word;
+    for (const char c : filter) {
+        if (!IsFilterSpace(c)) {
+            word += FoldCase(c);
+        } else if (!word.empty()) {
+            words.push_back(std::move(word));
+            word.clear();
+        }
+    }
+    if (!word.empty()) {
+        words.push_back(std::move(word));
+    }
+    return words;
+}
+
+bool ContainsFolded(std::string_view text, std::string_view foldedWord) {
+    return FoldedSearcher(foldedWord).Find(text, 0) != std::string_view::npos;
+}
+
+// The bits of the words that the keyword entry holds; the context marker holds none.
+std::uint64_t WordsInEntry(std::string_view entry, std::span<const std::string> words) {
+    std::uint64_t bits = 0;
+    if (entry != KnowledgeBase::kContextMarker) {
+        for (std::size_t i = 0; i < words.size(); ++i) {
+            bits |= ContainsFolded(entry, words[i]) ? std::uint64_t{1} << i : 0;
+        }
+    }
+    return bits;
+}
+
+// Sets the word's bit for every learned record whose reply holds it, searching the reply text
+// whole and finding the record of each occurrence by walking forward.
+void MarkReplies(const KnowledgeBase& knowledge, const std::string& word, std::uint64_t bit,
+                 std::vector<std::uint64_t>* found) {
+    const std::string_view text = knowledge.ReplyText();
+    const FoldedSearcher searcher(word);
+    const auto replyEnd = [&](std::size_t record) {
+        const std::string_view reply = knowledge.Response(record);
+        return static_cast<std::size_t>(reply.data() - text.data()) + reply.size();
+    };
+    if (knowledge.RecordCount() <= kSeedResponseCount) {
+        return;
+    }
+    std::size_t record = kSeedResponseCount;
+    std::size_t from = replyEnd(record - 1);
+    while (record < knowledge.RecordCount()) {
+        const std::size_t at = searcher.Find(text, from);
+        if (at == std::string_view::npos) {
+            return;
+        }
+        while (record < knowledge.RecordCount() && replyEnd(record) <= at) {
+            ++record;
+        }
+        if (record == knowledge.RecordCount()) {
+            return;
+        }
+        // A match running on into the next reply starts the search again one byte further.
+        if (at + word.size() <= replyEnd(record)) {
+            (*found)[record - kSeedResponseCount] |= bit;
+            from = replyEnd(record);
+        } else {
+            from = at + 1;
+        }
+    }
+}
+
+// Sets in *found, for each learned record, the bits of the words its keywords hold.
+void MarkKeywords(const KnowledgeBase& knowledge, std::span<const std::string> words,
+                  std::vector<std::uint64_t>* found) {
+    const KeywordDictionary& dictionary = knowledge.Dictionary();
+    std::vector<std::uint64_t> wordsInId(dictionary.Size());
+    for (std::uint32_t id = 0; id < dictionary.Size(); ++id) {
+        wordsInId[id] = WordsInEntry(dictionary.Text(id), words);
+    }
+    for (std::size_t record = kSeedResponseCount; record < knowledge.RecordCount(); ++record) {
+        std::uint64_t bits = 0;
+        for (std::size_t entry = knowledge.GroupBegin(record);
+             entry < knowledge.GroupTerminator(record); ++entry) {
+            const std::uint32_t id = knowledge.KeywordId(entry);
+            bits |= id != KeywordDictionary::kNotFound
+                        ? wordsInId[id]
+                        : WordsInEntry(knowledge.Keyword(entry), words);
+        }
+        (*found)[record - kSeedResponseCount] |= bits;
+    }
+}
+
+}  // namespace
+
+std::size_t LearnedRecordCount(const KnowledgeBase& knowledge) {
+    return knowledge.RecordCount() > kSeedResponseCount
+               ? knowledge.RecordCount() - kSeedResponseCount
+               : 0;
+}
+
+std::size_t LearnedRecordAtRow(const KnowledgeBase& knowledge, std::size_t row) {
+    return knowledge.RecordCount() - 1 - row;
+}
+
+RecordText DescribeRecord(const KnowledgeBase& knowledge, std::size_t record) {
+    RecordText text{knowledge.Response(record), {}, {}};
+    std::string* column = &text.keywords;
+    for (std::size_t entry = knowledge.GroupBegin(record);
+         entry < knowledge.GroupTerminator(record); ++entry) {
+        const std::string_view keyword = knowledge.Keyword(entry);
+        if (keyword == KnowledgeBase::kContextMarker) {
+            column = &text.contextKeywords;
+            continue;
+        }
+        if (!column->empty()) {
+            *column += ' ';
+        }
+        *column += keyword;
+    }
+    return text;
+}
+
+std::vector<std::size_t> FilterLearnedRecords(const KnowledgeBase& knowledge,
+                                              std::string_view filter) {
+    const std::vector<std::string> words = FilterWords(filter);
+    const std::size_t count = LearnedRecordCount(knowledge);
+    // A record matches while it holds every word; the words go 64 at a time, one bit each.
+    std::vector<bool> matches(count, true);
+    std::vector<std::uint64_t> found;
+    for (std::size_t first = 0; first < words.size(); first += 64) {
+        const auto chunk =
+            std::span(words).subspan(first, std::min<std::size_t>(64, words.size() - first));
+        found.assign(count, 0);
+        for (std::size_t i = 0; i < chunk.size(); ++i) {
+            MarkReplies(knowledge, chunk[i], std::uint64_t{1} << i, &found);
+        }
+        MarkKeywords(knowledge, chunk, &found);
+        const std::uint64_t all =
+            chunk.size() == 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << chunk.size()) - 1;
+        for (std::size_t i = 0; i < count; ++i) {
+            matches[i] = matches[i] && found[i] == all;
+        }
+    }
+    std::vector<std::size_t> records;
+    for (std::size_t i = count; i > 0; --i) {
+        if (matches[i - 1]) {
+            records.push_back(kSeedResponseCount + i - 1);
+        }
+    }
+    return records;
+}
+
+}  // namespace wobbet
