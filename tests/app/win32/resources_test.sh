@@ -12,7 +12,7 @@ summary=$(awk '
     /RT_ICON \*\// { getline; getline; printf "\nicon %s %s %s %s", $1, $3, $5, $7 }
     /^ (FILEVERSION|PRODUCTVERSION|FILEFLAGSMASK|FILEOS|FILETYPE) / { printf "\n%s", $0 }
     /"Translation"|^  101, |RT_MANIFEST|Common-Controls|"6\.0\.0\.0"/ { printf "\n%s", $0 }
-' <<<"$rc" | sed 's/^ *//')
+' <<<"$rc" | sed 's/^ *//; /^$/d')
 expected='icon 0x28L 0x20L 0x40L 0x80001L
 icon 0x28L 0x10L 0x20L 0x80001L
 icon 0x28L 0x30L 0x60L 0x80001L
