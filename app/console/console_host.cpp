@@ -13,7 +13,7 @@ void ConsoleHost::ShowReply(const std::string& text) {
     WriteLine(out_, text);
 }
 
-void ConsoleHost::PlayAnimation(const std::string& name) {
+void ConsoleHost::ShowAnimation(const std::string& name) {
     if (trace_) {
         WriteLine(out_, "*" + name + "*");
     }

@@ -4,13 +4,13 @@
 #include <string>
 #include <string_view>
 
-#include "engine/conversation_host.h"
+#include "app/core/shell_window.h"
 
 namespace wobbet {
 
-// The window and the character as a terminal sees them: the input box is the line being said,
-// every displayed text is a line on standard output, and there is no character to show.
-class ConsoleHost final : public ConversationHost {
+// The window as a terminal sees it: the input box is the line being said and every reply is a
+// line on standard output. There is no character; with trace, its animations are lines too.
+class ConsoleHost final : public ShellWindow {
 public:
     // With trace, animations and messages are lines on `out` too, as *Name* and !text;
     // otherwise messages go to `errors` and animations are not shown.
@@ -26,12 +26,10 @@ public:
     void ClearInput() override { input_.clear(); }
     bool ContextEnabled() override { return context_; }
     void SetContextEnabled(bool enabled) override { context_ = enabled; }
-    void Display(const std::string& text) override { ShowReply(text); }
     void ShowReply(const std::string& text) override;
-    void PlayAnimation(const std::string& name) override;
-    void PrepareCharacter() override {}
     void ShowMessage(const std::string& text) override;
     TeachDialogResult RunTeachDialog() override;
+    void ShowAnimation(const std::string& name) override;
 
 private:
     std::ostream& out_;

@@ -17,7 +17,8 @@ constexpr std::string_view kHelp =
 
 }  // namespace
 
-void ConsoleSession::Run() {
+void ConsoleSession::Run(std::uint32_t seed) {
+    core_.Start(seed, {});
     if (interactive_) {
         WriteLine(out_, kGreeting);
     }
@@ -25,18 +26,19 @@ void ConsoleSession::Run() {
         const std::optional<std::string> line =
             ReadLine(host_.ContextEnabled() ? "[context on] > " : "[context off] > ");
         if (!line) {
-            return;
+            break;
         }
         if (line->starts_with("//")) {
             Say(line->substr(1));
         } else if (line->starts_with("/")) {
             if (!RunCommand(*line)) {
-                return;
+                break;
             }
         } else {
             Say(*line);
         }
     }
+    core_.Shutdown();
 }
 
 bool ConsoleSession::RunCommand(const std::string& line) {
@@ -60,7 +62,7 @@ bool ConsoleSession::RunCommand(const std::string& line) {
 
 void ConsoleSession::Say(std::string text) {
     host_.TypeInput(std::move(text));
-    engine_.OnSay();
+    core_.Say();
 }
 
 bool ConsoleSession::Teach() {
@@ -72,7 +74,7 @@ bool ConsoleSession::Teach() {
     } else {
         host_.FillTeachDialog({});
     }
-    engine_.OnTeach();
+    core_.Teach();
     return reply.has_value();
 }
 

@@ -1,25 +1,32 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <ostream>
 #include <string>
+#include <utility>
 
 #include "app/console/console_host.h"
 #include "app/console/line_reader.h"
-#include "engine/conversation_engine.h"
+#include "app/core/program_core.h"
 
 namespace wobbet {
 
 // The conversation on a terminal: each line read is said, or is a command when it starts
 // with "/". Prompts, the greeting and the help text are written only for a person at a terminal.
+// It owns the program below it, as a window does.
 class ConsoleSession {
 public:
-    ConsoleSession(ConversationEngine& engine, ConsoleHost& host, LineReader& reader,
-                   std::ostream& out, bool interactive)
-        : engine_(engine), host_(host), reader_(reader), out_(out), interactive_(interactive) {}
+    ConsoleSession(LineReader& reader, std::ostream& out, std::ostream& errors, bool trace,
+                   bool interactive, std::string knowledgePath)
+        : host_(out, errors, trace),
+          core_(host_, std::move(knowledgePath), nullptr),
+          reader_(reader),
+          out_(out),
+          interactive_(interactive) {}
 
-    // Runs until the input ends or the user quits.
-    void Run();
+    // Starts the program, runs until the input ends or the user quits, and keeps what was learned.
+    void Run(std::uint32_t seed);
 
 private:
     // False when the session ends with it.
@@ -30,8 +37,8 @@ private:
     std::optional<std::string> ReadLine(std::string_view prompt);
     void Prompt(std::string_view text);
 
-    ConversationEngine& engine_;
-    ConsoleHost& host_;
+    ConsoleHost host_;
+    ProgramCore core_;
     LineReader& reader_;
     std::ostream& out_;
     bool interactive_;

@@ -1,16 +1,13 @@
 #include <signal.h>
 #include <unistd.h>
 
-#include <ctime>
 #include <iostream>
 
-#include "app/console/console_host.h"
 #include "app/console/console_options.h"
 #include "app/console/console_session.h"
 #include "app/console/line_reader.h"
 #include "app/console/stop_signals.h"
-#include "engine/conversation_engine.h"
-#include "storage/knowledge_file.h"
+#include "app/core/program_core.h"
 #include "storage/program_dir.h"
 
 int main(int argc, char** argv) {
@@ -32,17 +29,9 @@ int main(int argc, char** argv) {
     signal(SIGPIPE, SIG_IGN);
     const StopSignals stopSignals;
 
-    ConsoleHost host(std::cout, std::cerr, options->trace);
-    CrtRandom random;
-    random.Seed(options->seed.value_or(static_cast<std::uint32_t>(std::time(nullptr))));
-    ConversationEngine engine(host, random);
-    engine.Knowledge().LoadSeedTables();
-    KnowledgeFile knowledgeFile(options->knowledgePath.value_or(DefaultKnowledgePath()));
-    knowledgeFile.LoadKnowledge(engine.Knowledge(), host);
-
     LineReader reader(STDIN_FILENO, stopSignals.Descriptor());
-    ConsoleSession session(engine, host, reader, std::cout, isatty(STDIN_FILENO) != 0);
-    session.Run();
-    knowledgeFile.SaveKnowledge(engine.Knowledge(), host);
+    ConsoleSession session(reader, std::cout, std::cerr, options->trace, isatty(STDIN_FILENO) != 0,
+                           options->knowledgePath.value_or(DefaultKnowledgePath()));
+    session.Run(options->seed.value_or(ProgramCore::ClockSeed()));
     return 0;
 }

@@ -1,14 +1,10 @@
 #include <QApplication>
 #include <QStandardPaths>
-#include <ctime>
 
-#include "agent/agent_link.h"
 #include "agent/desktop/desktop_agent_server.h"
 #include "app/qt/main_window.h"
 #include "app/qt/program_icon.h"
 #include "app/qt/single_instance.h"
-#include "engine/random_generator.h"
-#include "storage/knowledge_file.h"
 #include "storage/program_dir.h"
 
 namespace {
@@ -32,15 +28,12 @@ int main(int argc, char* argv[]) {
         return 0;
     }
 
-    wobbet::CrtRandom random;
-    wobbet::KnowledgeFile knowledgeFile(wobbet::DefaultKnowledgePath());
     wobbet::desktop::DesktopAgentServer characterServer;
-    wobbet::AgentLink character(characterServer, random);
-    wobbet::MainWindow window(random, knowledgeFile, character);
+    wobbet::MainWindow window(characterServer, wobbet::DefaultKnowledgePath());
     QObject::connect(&instance, &wobbet::SingleInstance::ActivationRequested, &window,
                      &wobbet::MainWindow::BringToFront);
     QObject::connect(&window, &wobbet::MainWindow::Closed, &application, &QApplication::quit);
-    window.Initialize(static_cast<std::uint32_t>(std::time(nullptr)));
+    window.Initialize(wobbet::ProgramCore::ClockSeed());
     window.ShowCentred();
     return QApplication::exec();
 }

@@ -9,6 +9,7 @@
 #include <QScreen>
 #include <QShortcut>
 #include <memory>
+#include <utility>
 
 #include "app/qt/about_dialog.h"
 #include "app/qt/dialog_units.h"
@@ -19,19 +20,17 @@
 
 namespace wobbet {
 
-MainWindow::MainWindow(RandomGenerator& random, KnowledgeFile& knowledgeFile, AgentLink& character)
+MainWindow::MainWindow(AgentServerPort& characterServer, std::string knowledgePath,
+                       FileSystem& fileSystem)
     : QDialog(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                            Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
-      random_(random),
-      knowledgeFile_(knowledgeFile),
-      character_(character),
-      engine_(*this, random),
       inputBox_(new InputBox(this)),
       sayButton_(new QPushButton(tr("Say"), this)),
       charactersButton_(new QPushButton(tr("&Characters..."), this)),
       teachButton_(new QPushButton(tr("&Teach..."), this)),
       contextCheck_(new QCheckBox(tr("Co&ntext"), this)),
-      replyBox_(new QPlainTextEdit(this)) {
+      replyBox_(new QPlainTextEdit(this)),
+      core_(*this, std::move(knowledgePath), &characterServer, fileSystem) {
     setWindowTitle(tr("QUIB Wobbet"));
 
     const DialogBaseUnits units = DialogBaseUnits::Of(font());
@@ -64,9 +63,9 @@ MainWindow::MainWindow(RandomGenerator& random, KnowledgeFile& knowledgeFile, Ag
     setTabOrder(teachButton_, contextCheck_);
     setTabOrder(contextCheck_, replyBox_);
 
-    connect(sayButton_, &QPushButton::clicked, this, [this] { engine_.OnSay(); });
-    connect(teachButton_, &QPushButton::clicked, this, [this] { engine_.OnTeach(); });
-    connect(charactersButton_, &QPushButton::clicked, this, [this] { character_.OnCharacters(); });
+    connect(sayButton_, &QPushButton::clicked, this, [this] { core_.Say(); });
+    connect(teachButton_, &QPushButton::clicked, this, [this] { core_.Teach(); });
+    connect(charactersButton_, &QPushButton::clicked, this, [this] { core_.Characters(); });
 
     // Window managers have no place for our own item in the window menu, so About lives in the
     // window's context menu and on F1.
@@ -80,14 +79,7 @@ MainWindow::MainWindow(RandomGenerator& random, KnowledgeFile& knowledgeFile, Ag
 }
 
 void MainWindow::Initialize(std::uint32_t seed) {
-    random_.Seed(seed);
-    engine_.Knowledge().LoadSeedTables();
-    character_.StartAgent();
-    if (character_.AgentStatus() != AgentLink::kReady) {
-        ShowReply(kCharacterNotFound);
-    }
-    knowledgeFile_.LoadKnowledge(engine_.Knowledge(), *this);
-    contextCheck_->setChecked(true);
+    core_.Start(seed, kCharacterNotFound);
     inputBox_->setFocus();
 }
 
@@ -118,20 +110,8 @@ void MainWindow::SetContextEnabled(bool enabled) {
     contextCheck_->setChecked(enabled);
 }
 
-void MainWindow::Display(const std::string& text) {
-    character_.Display(text, *this);
-}
-
 void MainWindow::ShowReply(const std::string& text) {
     replyBox_->setPlainText(FromEngineText(text));
-}
-
-void MainWindow::PlayAnimation(const std::string& name) {
-    character_.PlayAnimation(name);
-}
-
-void MainWindow::PrepareCharacter() {
-    character_.PrepareCharacter();
 }
 
 void MainWindow::ShowMessage(const std::string& text) {
@@ -182,12 +162,10 @@ void MainWindow::ShowTextBoxMenu(QPlainTextEdit* box, const QPoint& position) {
 }
 
 void MainWindow::Shutdown() {
-    if (shutDown_) {
+    if (core_.HasShutDown()) {
         return;
     }
-    shutDown_ = true;
-    knowledgeFile_.SaveKnowledge(engine_.Knowledge(), *this);
-    character_.StopAgent();
+    core_.Shutdown();
     emit Closed();
 }
 

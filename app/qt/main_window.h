@@ -4,11 +4,9 @@
 #include <cstdint>
 #include <string>
 
-#include "agent/agent_link.h"
-#include "engine/conversation_engine.h"
-#include "engine/conversation_host.h"
-#include "engine/random_generator.h"
-#include "storage/knowledge_file.h"
+#include "agent/agent_server_port.h"
+#include "app/core/program_core.h"
+#include "app/core/shell_window.h"
 
 class QCheckBox;
 class QContextMenuEvent;
@@ -20,30 +18,31 @@ namespace wobbet {
 class InputBox;
 
 // The program's one window: the reply box, the input box, Characters..., Teach..., Context and
-// Say. It routes the buttons to the conversation and the character, gives the conversation its
-// controls and passes the character's requests on; it decides nothing about what is said or
-// learned.
-class MainWindow : public QDialog, public ConversationHost {
+// Say. It owns the program below it, routes the buttons to it and lends it its controls; it
+// decides nothing about what is said or learned.
+class MainWindow : public QDialog, public ShellWindow {
     Q_OBJECT
 
 public:
-    // Shown in the reply box when the character could not be started.
+    // Shown in the reply box when the character could not start. Our character server fails
+    // only when there is no screen to show the character on.
     static constexpr char kCharacterNotFound[] =
-        "The Wobbet character was not found.  You can install its voice with the package "
-        "espeak-ng.";
+        "The Wobbet character could not appear: no screen was found.  Replies are shown here "
+        "only.";
 
-    MainWindow(RandomGenerator& random, KnowledgeFile& knowledgeFile, AgentLink& character);
+    // The character server must outlive the window.
+    MainWindow(AgentServerPort& characterServer, std::string knowledgePath,
+               FileSystem& fileSystem = NativeFileSystem());
 
-    // Everything that happens before the window is first shown, in this order: seed the draws,
-    // restore the built-in records, start the character (or say that it was not found), read the
-    // knowledge file, tick Context and put the focus in the input box. A damaged knowledge file
-    // is reported here, once the character is on its way and before the window appears.
+    // Everything that happens before the window is first shown: the program's start-up (a
+    // damaged knowledge file is reported here, once the character is on its way and before the
+    // window appears), then the focus goes to the input box.
     void Initialize(std::uint32_t seed);
 
     // Centres the window on the screen it opens on and shows it.
     void ShowCentred();
 
-    ConversationEngine& Engine() { return engine_; }
+    ProgramCore& Core() { return core_; }
     InputBox* Input() const { return inputBox_; }
     QPlainTextEdit* ReplyBox() const { return replyBox_; }
     QPushButton* SayButton() const { return sayButton_; }
@@ -55,10 +54,7 @@ public:
     void ClearInput() override;
     bool ContextEnabled() override;
     void SetContextEnabled(bool enabled) override;
-    void Display(const std::string& text) override;
     void ShowReply(const std::string& text) override;
-    void PlayAnimation(const std::string& name) override;
-    void PrepareCharacter() override;
     void ShowMessage(const std::string& text) override;
     TeachDialogResult RunTeachDialog() override;
 
@@ -81,17 +77,13 @@ private:
     void ShowTextBoxMenu(QPlainTextEdit* box, const QPoint& position);
     void Shutdown();
 
-    RandomGenerator& random_;
-    KnowledgeFile& knowledgeFile_;
-    AgentLink& character_;
-    ConversationEngine engine_;
     InputBox* inputBox_;
     QPushButton* sayButton_;
     QPushButton* charactersButton_;
     QPushButton* teachButton_;
     QCheckBox* contextCheck_;
     QPlainTextEdit* replyBox_;
-    bool shutDown_ = false;
+    ProgramCore core_;
 };
 
 }  // namespace wobbet

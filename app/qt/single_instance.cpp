@@ -23,7 +23,7 @@ SingleInstance::SingleInstance(const QString& directory)
 
 bool SingleInstance::Claim() {
     if (!lock_.tryLock(0)) {
-        return false;
+        return lock_.error() != QLockFile::LockFailedError;
     }
     // Only the lock holder gets here, so a socket file left by a killed copy is stale.
     QLocalServer::removeServer(socketPath_);

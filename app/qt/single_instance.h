@@ -18,7 +18,8 @@ public:
     explicit SingleInstance(const QString& directory);
 
     // True when no other copy runs: this copy then holds the lock until it ends and listens for
-    // later copies.
+    // later copies. A lock that cannot be made at all (no permission, no usable directory) is
+    // no sign of another copy: then this copy runs alone, without the lock.
     bool Claim();
 
     // Tells the running copy to bring its window forward. False when it did not take the request

@@ -1,7 +1,9 @@
 #include "app/win32/bot_app.h"
 
+#include "agent/com/com_agent_server.h"
 #include "app/win32/bot_dlg.h"
 #include "app/win32/single_instance.h"
+#include "storage/program_dir.h"
 
 namespace wobbet {
 namespace {
@@ -40,7 +42,8 @@ BOOL CBotApp::InitInstance() {
         return FALSE;
     }
 
-    CBotDlg dialog;
+    com::ComAgentServer characterServer;
+    CBotDlg dialog(characterServer, DefaultKnowledgePath());
     dialog.DoModal();
     return FALSE;
 }

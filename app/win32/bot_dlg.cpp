@@ -2,7 +2,7 @@
 
 #include <commctrl.h>
 
-#include <ctime>
+#include <utility>
 
 #include "app/win32/about_dlg.h"
 #include "app/win32/framework/application.h"
@@ -11,7 +11,6 @@
 #include "app/win32/single_instance.h"
 #include "app/win32/system_menu.h"
 #include "app/win32/teach_dlg.h"
-#include "storage/program_dir.h"
 
 namespace wobbet {
 namespace {
@@ -21,10 +20,10 @@ const UINT UWM_ARE_YOU_ME = RegisterWindowMessageA(kAreYouMeMessageName);
 
 }  // namespace
 
-CBotDlg::CBotDlg(win32::Dialog* parent)
+CBotDlg::CBotDlg(AgentServerPort& characterServer, std::string knowledgePath, win32::Dialog* parent)
     : Dialog(IDD_WOBBET_DIALOG, parent),
       m_icon(LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINFRAME))),
-      knowledgeFile_(DefaultKnowledgePath()) {}
+      core_(*this, std::move(knowledgePath), &characterServer) {}
 
 const win32::HandlerTable<CBotDlg>& CBotDlg::Handlers() {
     using Table = win32::HandlerTable<CBotDlg>;
@@ -70,18 +69,9 @@ BOOL CBotDlg::OnInitDialog() {
     SendMessageA(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_icon));
     InitCommonControls();
 
-    // Every later draw follows from this seed, the character's placement first.
-    random_.Seed(static_cast<std::uint32_t>(std::time(nullptr)));
-    engine_.Knowledge().LoadSeedTables();
-    agent_.StartAgent();
-    if (agent_.AgentStatus() != AgentLink::kReady) {
-        ShowReply(std::string("Microsoft Agent was not found.  You can download it at ") +
-                  kAgentDownloadAddress + ".");
-    }
-    // Its messages therefore come after the character has been asked to appear and greet.
-    knowledgeFile_.LoadKnowledge(engine_.Knowledge(), *this);
-
-    m_contextCheck.SetCheck(BST_CHECKED);
+    core_.Start(ProgramCore::ClockSeed(),
+                std::string("Microsoft Agent was not found.  You can download it at ") +
+                    kAgentDownloadAddress + ".");
     return TRUE;
 }
 
@@ -117,21 +107,19 @@ HCURSOR CBotDlg::OnQueryDragIcon() {
 void CBotDlg::OnDestroy() {
     // The framework's own handling; the controls still exist meanwhile.
     Default();
-    // Writes nothing when loading failed, so a file that was not read whole stays as it was.
-    knowledgeFile_.SaveKnowledge(engine_.Knowledge(), *this);
-    agent_.StopAgent();
+    core_.Shutdown();
 }
 
 void CBotDlg::OnSay() {
-    engine_.OnSay();
+    core_.Say();
 }
 
 void CBotDlg::OnCharacters() {
-    agent_.OnCharacters();
+    core_.Characters();
 }
 
 void CBotDlg::OnTeach() {
-    engine_.OnTeach();
+    core_.Teach();
 }
 
 LRESULT CBotDlg::OnAreYouMe(WPARAM, LPARAM) {
@@ -155,20 +143,8 @@ void CBotDlg::SetContextEnabled(bool enabled) {
     m_contextCheck.SetCheck(enabled ? BST_CHECKED : BST_UNCHECKED);
 }
 
-void CBotDlg::Display(const std::string& text) {
-    ShowReply(text);
-}
-
 void CBotDlg::ShowReply(const std::string& text) {
     m_replyBox.SetText(text);
-}
-
-void CBotDlg::PlayAnimation(const std::string& name) {
-    agent_.PlayAnimation(name);
-}
-
-void CBotDlg::PrepareCharacter() {
-    agent_.PrepareCharacter();
 }
 
 void CBotDlg::ShowMessage(const std::string& text) {

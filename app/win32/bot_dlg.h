@@ -2,36 +2,30 @@
 
 #include <string>
 
-#include "agent/agent_link.h"
-#include "agent/com/com_agent_server.h"
+#include "agent/agent_server_port.h"
+#include "app/core/program_core.h"
+#include "app/core/shell_window.h"
 #include "app/win32/framework/dialog.h"
 #include "app/win32/framework/handler_table.h"
-#include "engine/conversation_engine.h"
-#include "engine/conversation_host.h"
-#include "engine/random_generator.h"
-#include "storage/knowledge_file.h"
 
 namespace wobbet {
 
 // The address that ends the text shown when the character server is missing.
 inline constexpr char kAgentDownloadAddress[] = "https://sourceforge.net/projects/doubleagent/";
 
-// The main window, run as a modal dialog for the whole life of the program. It owns the
-// conversation, the knowledge file and the character link, and only routes between them: the
-// buttons go to the engine, the character requests to the link, and it supplies the engine's
-// window operations.
-class CBotDlg final : public win32::Dialog, public ConversationHost {
+// The main window, run as a modal dialog for the whole life of the program. It owns the program
+// below it and only routes: the buttons go to the program, and it lends the program its controls.
+class CBotDlg : public win32::Dialog, public ShellWindow {
 public:
-    explicit CBotDlg(win32::Dialog* parent = nullptr);
+    // The character server comes from the creator, which keeps it until the dialog is gone.
+    CBotDlg(AgentServerPort& characterServer, std::string knowledgePath,
+            win32::Dialog* parent = nullptr);
 
     std::string ReadInput() override;
     void ClearInput() override;
     bool ContextEnabled() override;
     void SetContextEnabled(bool enabled) override;
-    void Display(const std::string& text) override;
     void ShowReply(const std::string& text) override;
-    void PlayAnimation(const std::string& name) override;
-    void PrepareCharacter() override;
     void ShowMessage(const std::string& text) override;
     TeachDialogResult RunTeachDialog() override;
 
@@ -57,11 +51,7 @@ private:
     win32::Edit m_replyBox;
     HICON m_icon;
 
-    CrtRandom random_;
-    ConversationEngine engine_{*this, random_};
-    KnowledgeFile knowledgeFile_;
-    com::ComAgentServer agentServer_;
-    AgentLink agent_{agentServer_, random_};
+    ProgramCore core_;
 };
 
 }  // namespace wobbet

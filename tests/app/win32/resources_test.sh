@@ -1,29 +1,32 @@
 #!/usr/bin/env bash
-# Decompiles the program file's resources and compares them with what they must be: the three
-# dialog templates (styles as numbers, rectangles, captions, fonts, control order), the About
-# string, icon 128 with its three images, the version record and the manifest.
-# usage: resources_test.sh WINDRES PROGRAM EXPECTED_RC
+# Checks in the decompiled program file what the resource compiler decides: dialog kinds and
+# styles, control ids, classes and styles in tab order, icon image formats, the version numbers,
+# string 101 and the manifest as type 24, id 1.
+# usage: resources_test.sh WINDRES PROGRAM
 set -euo pipefail
-windres=$1 program=$2 expected=$3
-
-decompiled=$(mktemp)
-trap 'rm -f "$decompiled"' EXIT
-"$windres" -i "$program" -O rc -o "$decompiled"
-
-status=0
-# Each icon image starts with its bitmap header: size 40, width, twice the height (colours and
-# mask), one plane and 8 bits per pixel.
-headers=$(awk '/RT_ICON/ { getline; getline; print $1, $3, $5, $7 }' "$decompiled")
-expected_headers="0x28L 0x20L 0x40L 0x80001L
-0x28L 0x10L 0x20L 0x80001L
-0x28L 0x30L 0x60L 0x80001L"
-if [ "$headers" != "$expected_headers" ]; then
-    echo "icon images: got"$'\n'"$headers"$'\n'"expected"$'\n'"$expected_headers"
-    status=1
-fi
-
-# Everything else as text; the icons' pixels are left out.
-if ! grep -v '^  0x' "$decompiled" | diff -u "$expected" -; then
-    status=1
-fi
-exit $status
+rc=$("$1" -i "$2" -O rc)
+summary=$(awk '
+    /^[0-9]+ DIALOG/ { printf "%s%s", (NR > 1 ? "\n" : ""), $1 " " $2 }
+    /^(STYLE|EXSTYLE) / { printf " %s", $2 }
+    /^  CONTROL/ { n = split($0, f, ", "); gsub(/"/, "", f[n - 5]); printf " %s/%s/%s", f[n - 6], f[n - 5], f[n - 4] }
+    /RT_ICON \*\// { getline; getline; printf "\nicon %s %s %s %s", $1, $3, $5, $7 }
+    /^ (FILEVERSION|PRODUCTVERSION|FILEFLAGSMASK|FILEOS|FILETYPE) / { printf "\n%s", $0 }
+    /"Translation"|^  101, |RT_MANIFEST|Common-Controls|"6\.0\.0\.0"/ { printf "\n%s", $0 }
+' <<<"$rc" | sed 's/^ *//; /^$/d')
+expected='icon 0x28L 0x20L 0x40L 0x80001L
+icon 0x28L 0x10L 0x20L 0x80001L
+icon 0x28L 0x30L 0x60L 0x80001L
+100 DIALOG 0x80c800c0 65535/STATIC/0x50000003 65535/STATIC/0x50020080 65535/STATIC/0x50020000 1/BUTTON/0x50030001 65535/STATIC/0x50020000
+102 DIALOGEX 0x90ca00c0 0x40000 1001/EDIT/0x50a10004 1002/BUTTON/0x50010001 1003/BUTTON/0x50010000 1007/BUTTON/0x50010000 1008/BUTTON/0x50010003 1000/EDIT/0x50210804
+129 DIALOG 0x80c800c0 1001/EDIT/0x50a10004 1000/EDIT/0x50a10004 1/BUTTON/0x50010001 2/BUTTON/0x50010000 65535/STATIC/0x50020000 65535/STATIC/0x50020000
+101, "&About Wobbet..."
+FILEVERSION 2, 2, 0, 1
+PRODUCTVERSION 2, 2, 0, 1
+FILEFLAGSMASK 0x3f
+FILEOS 0x4
+FILETYPE 0x1
+VALUE "Translation", 0x409, 1200
+1 24 /* RT_MANIFEST */
+"            name=""Microsoft.Windows.Common-Controls""\n"
+"            version=""6.0.0.0""\n"'
+diff -u <(echo "$expected") <(echo "$summary")

@@ -1,0 +1,81 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "agent/agent_link.h"
+#include "agent/agent_server_port.h"
+#include "app/core/shell_window.h"
+#include "engine/conversation_engine.h"
+#include "engine/conversation_host.h"
+#include "engine/random_generator.h"
+#include "storage/file_system.h"
+#include "storage/knowledge_file.h"
+
+namespace wobbet {
+
+// Everything a program does below its window: it owns the generator, the conversation, the
+// knowledge file and the link with the character, runs start-up and shutdown in their order,
+// and routes the window's commands. The shell supplies its window and calls Start when its window
+// is being prepared, the commands as the user gives them, and Shutdown as the window goes.
+//
+// Replies are spoken by the character when it started, and shown in the reply box in every case.
+class ProgramCore final : private ConversationHost {
+public:
+    // characterServer: null for a program without a character. The window and the server must
+    // outlive the core.
+    ProgramCore(ShellWindow& window, std::string knowledgePath, AgentServerPort* characterServer,
+                FileSystem& fileSystem = NativeFileSystem());
+
+    ProgramCore(const ProgramCore&) = delete;
+    ProgramCore& operator=(const ProgramCore&) = delete;
+
+    // The current time in seconds, the seed a program uses unless told otherwise.
+    static std::uint32_t ClockSeed();
+
+    // In this order: seeds the generator, installs the built-in records, starts the character and
+    // shows characterNotFound in the reply box if it did not start, reads the knowledge file and
+    // ticks Context. The character's placement takes the first draws; a damaged knowledge file is
+    // reported after the character has been asked to greet.
+    void Start(std::uint32_t seed, std::string_view characterNotFound);
+
+    // The window's commands.
+    void Say();
+    void Teach();
+    void Characters();
+
+    // Saves what was learned (unless the knowledge file could not be read whole), then stops the
+    // character. Runs once; later calls do nothing.
+    void Shutdown();
+    bool HasShutDown() const { return shutDown_; }
+
+    ConversationEngine& Engine() { return engine_; }
+    const ConversationEngine& Engine() const { return engine_; }
+    const KnowledgeFile& File() const { return knowledgeFile_; }
+    // AgentLink::kReady while the character runs; a failure stage, or kServerFailed for a
+    // program without a character.
+    std::int16_t AgentStatus() const;
+
+private:
+    std::string ReadInput() override { return window_.ReadInput(); }
+    void ClearInput() override { window_.ClearInput(); }
+    bool ContextEnabled() override { return window_.ContextEnabled(); }
+    void SetContextEnabled(bool enabled) override { window_.SetContextEnabled(enabled); }
+    void Display(const std::string& text) override;
+    void ShowReply(const std::string& text) override { window_.ShowReply(text); }
+    void PlayAnimation(const std::string& name) override;
+    void PrepareCharacter() override;
+    void ShowMessage(const std::string& text) override { window_.ShowMessage(text); }
+    TeachDialogResult RunTeachDialog() override { return window_.RunTeachDialog(); }
+
+    ShellWindow& window_;
+    CrtRandom random_;
+    ConversationEngine engine_;
+    KnowledgeFile knowledgeFile_;
+    std::optional<AgentLink> character_;
+    bool shutDown_ = false;
+};
+
+}  // namespace wobbet

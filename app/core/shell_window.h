@@ -1,0 +1,29 @@
+#pragma once
+
+#include <string>
+
+#include "engine/conversation_host.h"
+
+namespace wobbet {
+
+// The window's half of what a conversation needs: its controls, its message box and its Teach
+// dialog. Each program's shell supplies one; ProgramCore adds the character.
+class ShellWindow {
+public:
+    virtual ~ShellWindow() = default;
+
+    virtual std::string ReadInput() = 0;
+    // Empties the input box and gives it the keyboard focus.
+    virtual void ClearInput() = 0;
+    virtual bool ContextEnabled() = 0;
+    virtual void SetContextEnabled(bool enabled) = 0;
+    virtual void ShowReply(const std::string& text) = 0;
+    // A modal message box with an OK button and an exclamation icon.
+    virtual void ShowMessage(const std::string& text) = 0;
+    virtual TeachDialogResult RunTeachDialog() = 0;
+    // The character was asked to play an animation. Windows leave it to the character; a program
+    // without one may show the request its own way.
+    virtual void ShowAnimation(const std::string& /*name*/) {}
+};
+
+}  // namespace wobbet
