@@ -1,0 +1,223 @@
+#!/usr/bin/env python3
+"""Drives the built wobbet-console through pipes and a terminal: console_test.py PROGRAM [-k NAME].
+With --seed 1 the draws are the C runtime's: 41, 18467, 6334, 26500, ... Each Say takes one draw
+per keyword group, one for the learn decision, and one more for the reply when it learns at mood 0.
+"""
+import os, pty, random, select, shutil, signal, subprocess, sys, tempfile, time, unittest
+
+PROGRAM = sys.argv.pop(1)
+DIRECTORY, NO_FILE = "<a directory>", "<no file>"
+NOT_SAVED = ". Records added in this session cannot be saved.\n"
+TAUGHT = b"Not much\r\nWHAT\r\nUP\r\n\r\n"
+
+
+class Console:
+    """wobbet-console in a child process, its input on a pipe or a terminal; waits end at a minute."""
+
+    def __init__(self, arguments, directory, program=PROGRAM, terminal=False):
+        self.terminal, slave = pty.openpty() if terminal else (None, subprocess.PIPE)
+        self.process = subprocess.Popen([program, *arguments], cwd=directory, bufsize=0,
+                                        stdin=slave, stdout=slave, stderr=subprocess.PIPE)
+        self.out = b""
+        if terminal:
+            os.close(slave)
+
+    def write(self, text):
+        os.write(self.terminal or self.process.stdin.fileno(), text)
+
+    def close_input(self):
+        self.process.stdin.close()
+        self.process.stdin = None  # nothing more for finish to feed
+
+    def wait_for(self, text):
+        """Reads the output until it holds the text (None: to its end); False when it ends first."""
+        source = self.terminal or self.process.stdout.fileno()
+        while text is None or text not in self.out:
+            try:
+                chunk = os.read(source, 65536) if select.select([source], [], [], 60)[0] else b""
+            except OSError:  # EIO: the terminal's program has gone
+                chunk = b""
+            if not chunk:
+                return False
+            self.out += chunk
+        return True
+
+    def finish(self, text=b""):
+        """Feeds the rest of the input, ends it (Ctrl+D on a terminal) and collects everything
+        until the program has exited: (output, errors, exit code or minus the signal)."""
+        if self.terminal:
+            self.write(text + b"\x04")
+            self.wait_for(None)
+            os.close(self.terminal)
+        out, errors = self.process.communicate(None if self.terminal else text, timeout=60)
+        return self.out + (out or b""), errors, self.process.returncode
+
+
+def run(arguments, text, directory):
+    return Console(arguments, directory).finish(text)
+
+
+# What each session finds, is given, prints and leaves. hello: draws 0-7, record 0 has the only
+# hit, score 1; mood 1 -> 2. nice weather: draws 8-14, record 3 (28145) wins without hits, score
+# 0 learns; mood 2 -> 1. The Teach stores "Not much" and clears Context; /help is for terminals
+# only. /slash: draws 16-24, record 4 (32391) wins, Context off gives score 0; mood 1 -> 0. The
+# empty line gets the instruction without a draw. what is up: 2 hits of 2 words, score 1.
+COMMANDS = ("commands", NO_FILE, b"hello\nnice weather\n/teach\nwhat is up\nnot much\n"
+            b"/context off\n/help\n//slash\n/bogus\n/context maybe\n\nwhat is up\n",
+            "Hello.\n*Pleased*\n*Acknowledge*\nI feel great.\n*Acknowledge*\n*Acknowledge*\n"
+            "I was written by Zentalo Software.\n*Sad*\n!Unknown command: /bogus\n"
+            "!Unknown command: /context maybe\n"
+            "Type something in the text box.  Then click the 'Say' button.\nNot much\n",
+            b"Nice weather\r\nHELLO\r\n!\r\nHELLO\r\n\r\n" + TAUGHT + b"/slash\r\n\r\n")
+# 9 groups. good morning: draws 0-8, record 0 has the only hit, score 1/2, draw 9 learns; mood
+# 1 -> 0. hello: draws 10-19, record 7's draw (11942) beats record 0's (5705); score 1/2, draw 20
+# learns; at mood 0 the reply is record 14604 mod 11 = 7.
+LINE_FEEDS = ("a file with line feeds", b"Fine, thanks\nHELLO\n!\nGOOD\nMORNING\n\n"
+              b"Nice weather today.\n\n", b"good morning\nhello\n",
+              "*Acknowledge*\nHello.\n*Sad*\n*Acknowledge*\nFine, thanks\n",
+              b"Fine, thanks\r\nHELLO\r\n!\r\nGOOD\r\nMORNING\r\n\r\nNice weather today.\r\n\r\n"
+              b"Good morning\r\n!\r\n\r\nHello\r\nHELLO\r\n!\r\nGOOD\r\nMORNING\r\n\r\n")
+TRACED_SESSIONS = [
+    COMMANDS, LINE_FEEDS,
+    ("an unreadable file, reported in order", DIRECTORY, b"hello\n",
+     "!Storage error: Load failed" + NOT_SAVED + "Hello.\n*Pleased*\n", DIRECTORY),
+    # nice weather: draws 0-6, record 3 (26500) wins, Context off gives score 0; mood 1 -> 0.
+    ("CR LF ends lines, /quit stops reading", NO_FILE,
+     b"/context off\r\nnice weather\r\n/quit\r\nhello\n", "*Acknowledge*\nI feel great.\n*Sad*\n",
+     b"Nice weather\r\n\r\n"),
+    ("a last line without a line feed", NO_FILE, b"/teach\nwhat is up\nnot much",
+     "*Acknowledge*\n", TAUGHT),
+    ("end of input during Teach", NO_FILE, b"/teach\nwhat is up\n", "", b""),
+]
+
+
+class ScratchDirectoryTest(unittest.TestCase):
+    def setUp(self):
+        self.directory = tempfile.mkdtemp(prefix="wobbet-")
+        self.addCleanup(shutil.rmtree, self.directory)
+        self.knowledge = os.path.join(self.directory, "Wobbet.dat")
+
+    def bytes_of(self):
+        with open(self.knowledge, "rb") as file:
+            return file.read()
+
+    def seeded(self):
+        return ["--seed", "1", "--knowledge", self.knowledge]
+
+    def write_knowledge(self, data):
+        with open(self.knowledge, "wb") as file:
+            file.write(data)
+
+
+class ConsoleTest(ScratchDirectoryTest):
+    def test_seeded_sessions_give_exact_output_and_file(self):
+        damaged = b"\r\nOops\r\n\r\n"
+        sessions = [(*session, ["--trace"], "") for session in TRACED_SESSIONS] + [
+            ("a damaged file, on standard error", damaged, b"nice weather\n", "I feel great.\n",
+             damaged, [], "Storage error: Space misalignment" + NOT_SAVED)]
+        for number, (what, before, text, out, after, trace, errors) in enumerate(sessions):
+            with self.subTest(what):
+                self.knowledge = os.path.join(self.directory, f"{number}.dat")
+                if before == DIRECTORY:
+                    os.mkdir(self.knowledge)
+                elif before != NO_FILE:
+                    self.write_knowledge(before)
+                result = run(self.seeded() + trace, text, self.directory)
+                self.assertEqual(result, (out.encode(), errors.encode(), 0))
+                found = DIRECTORY if os.path.isdir(self.knowledge) else self.bytes_of()
+                self.assertEqual(found, after)
+
+    def test_interrupt_saves_what_was_learned(self):
+        console = Console(self.seeded(), self.directory)
+        console.write(b"nice weather\n")
+        self.assertTrue(console.wait_for(b"I feel great.\n"))
+        console.process.send_signal(signal.SIGINT)
+        self.assertEqual(console.finish()[2], 0)
+        self.assertEqual(self.bytes_of(), b"Nice weather\r\n!\r\n\r\n")
+
+    def test_knowledge_file_defaults_to_beside_the_program(self):
+        program, elsewhere = (os.path.join(self.directory, n) for n in ("wobbet-console", "cwd"))
+        shutil.copy(PROGRAM, program)
+        os.mkdir(elsewhere)
+        out = Console(["--seed", "1"], elsewhere, program).finish(b"nice weather\n")[0]
+        self.assertEqual(out, b"I feel great.\n")
+        self.assertEqual(self.bytes_of(), b"Nice weather\r\n!\r\n\r\n")
+        self.assertEqual(os.listdir(elsewhere), [])
+
+    def test_terminal_gets_prompts_greeting_and_help(self):
+        console = Console(self.seeded(), self.directory, terminal=True)
+        for typed, prompt in [(b"", b"[context on] > "), (b"/help\n", b"/quit"),
+                              (b"/context off\n", b"[context off] > "),
+                              (b"/teach\n", b"If you say this: "),
+                              (b"what is up\n", b"I should say this: ")]:
+            console.write(typed)
+            self.assertTrue(console.wait_for(prompt), prompt)
+        out, errors, status = console.finish(b"not much\n")
+        self.assertTrue(out.startswith(b"Wobbet is listening"))
+        self.assertIn(b"/teach", out)
+        self.assertEqual((errors, status, self.bytes_of()), (b"", 0, TAUGHT))
+
+    def test_command_lines_give_usage(self):
+        out, errors, status = run(["--help"], b"", self.directory)
+        self.assertTrue(out.startswith(b"Usage: wobbet-console [--seed N] [--knowledge FILE]"))
+        self.assertEqual((errors, status), (b"", 0))
+        for arguments in [["--bogus"], ["--seed"], ["--seed", "abc"], ["--seed", "-1"], ["hello"],
+                          ["--seed", "4294967296"], ["--knowledge"], ["--knowledge", ""]]:
+            with self.subTest(arguments):
+                out, errors, status = run(arguments, b"hello\n", self.directory)
+                self.assertEqual((out, status), (b"", 2))
+                self.assertIn(b"Usage: wobbet-console", errors)
+        self.assertEqual(os.listdir(self.directory), [])
+
+
+class ConsoleCrashTest(ScratchDirectoryTest):
+    def test_kill_during_a_save_leaves_the_old_file_or_the_new_one(self):
+        """Kills the program with SIGKILL at random instants, half of them while it writes the
+        new file; fails unless some kill lands there."""
+        old = b"".join(b"Reply number %d about things.\r\nWORD%d\r\nTHING\r\n\r\n" % (i, i)
+                       for i in range(200_000))  # about 10 MB
+        new = old + b"Robust reply\r\nROBUST\r\nPHRASE\r\n\r\n"
+
+        def start():
+            self.write_knowledge(old)
+            console = Console(self.seeded(), self.directory)
+            console.write(b"/teach\nrobust phrase\nrobust reply\n")
+            console.close_input()
+            return console
+
+        def await_temporary_file(present):
+            deadline = time.monotonic() + 60
+            while (len(os.listdir(self.directory)) > 1) != present:
+                self.assertLess(time.monotonic(), deadline, "no temporary file")
+
+        # One run to its end gives the new file, the span of a run and the span of its save.
+        started = time.monotonic()
+        console = start()
+        await_temporary_file(True)
+        save_started = time.monotonic()
+        await_temporary_file(False)
+        ended = time.monotonic()
+        self.assertEqual(console.finish()[2], 0)
+        self.assertTrue(self.bytes_of() == new)
+
+        instants = random.Random(20261206)  # fixed, so that a failure can be replayed
+        killed_mid_save = 0
+        for kill in range(60):
+            console = start()
+            if kill % 2:
+                await_temporary_file(True)
+            instant = instants.uniform(0, ended - (save_started if kill % 2 else started))
+            time.sleep(instant)
+            console.process.kill()
+            console.finish()
+            after = self.bytes_of()
+            self.assertTrue(after in (old, new), f"kill {kill} at {instant} s left {len(after)} "
+                            "bytes that are neither the old file nor the new one")
+            for leftover in set(os.listdir(self.directory)) - {"Wobbet.dat"}:
+                killed_mid_save += after == old
+                os.remove(os.path.join(self.directory, leftover))
+        self.assertGreater(killed_mid_save, 0, "no kill landed during a save")
+
+
+if __name__ == "__main__":
+    unittest.main()
