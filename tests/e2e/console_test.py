@@ -1,18 +1,17 @@
 #!/usr/bin/env python3
 """Drives the built wobbet-console through pipes and a terminal: console_test.py PROGRAM [-k NAME].
 With --seed 1 the draws are the C runtime's: 41, 18467, 6334, 26500, ... Each Say takes one draw
-per keyword group, one for the learn decision, and one more for the reply when it learns at mood 0.
-"""
-import os, pty, random, select, shutil, signal, subprocess, sys, tempfile, time, unittest
+per keyword group, one for the learn decision, one more for the reply when it learns at mood 0."""
+import os, pathlib, pty, random, select, shutil, signal, subprocess, sys, tempfile, time, unittest
 
-PROGRAM = sys.argv.pop(1)
+PROGRAM = os.path.abspath(sys.argv.pop(1))
 DIRECTORY, NO_FILE = "<a directory>", "<no file>"
 NOT_SAVED = ". Records added in this session cannot be saved.\n"
 TAUGHT = b"Not much\r\nWHAT\r\nUP\r\n\r\n"
 
 
 class Console:
-    """wobbet-console in a child process, its input on a pipe or a terminal; waits end at a minute."""
+    """wobbet-console in a child process, its input on a pipe or a terminal. Waits end at 60 s."""
 
     def __init__(self, arguments, directory, program=PROGRAM, terminal=False):
         self.terminal, slave = pty.openpty() if terminal else (None, subprocess.PIPE)
@@ -43,8 +42,7 @@ class Console:
         return True
 
     def finish(self, text=b""):
-        """Feeds the rest of the input, ends it (Ctrl+D on a terminal) and collects everything
-        until the program has exited: (output, errors, exit code or minus the signal)."""
+        """Feeds and ends the input, then waits: (output, errors, exit code or -signal)."""
         if self.terminal:
             self.write(text + b"\x04")
             self.wait_for(None)
@@ -53,15 +51,10 @@ class Console:
         return self.out + (out or b""), errors, self.process.returncode
 
 
-def run(arguments, text, directory):
-    return Console(arguments, directory).finish(text)
-
-
-# What each session finds, is given, prints and leaves. hello: draws 0-7, record 0 has the only
-# hit, score 1; mood 1 -> 2. nice weather: draws 8-14, record 3 (28145) wins without hits, score
-# 0 learns; mood 2 -> 1. The Teach stores "Not much" and clears Context; /help is for terminals
-# only. /slash: draws 16-24, record 4 (32391) wins, Context off gives score 0; mood 1 -> 0. The
-# empty line gets the instruction without a draw. what is up: 2 hits of 2 words, score 1.
+# What each session finds, is given, prints and leaves. hello: record 0 has the only hit, score 1.
+# nice weather: record 3 wins on draw 11 (28145) without hits, score 0 learns. /help is for
+# terminals. //slash: record 4 wins on draw 20 (32391), Context off gives score 0; mood 1 -> 0.
+# The empty line gets the instruction without a draw. what is up: 2 hits of 2 words, score 1.
 COMMANDS = ("commands", NO_FILE, b"hello\nnice weather\n/teach\nwhat is up\nnot much\n"
             b"/context off\n/help\n//slash\n/bogus\n/context maybe\n\nwhat is up\n",
             "Hello.\n*Pleased*\n*Acknowledge*\nI feel great.\n*Acknowledge*\n*Acknowledge*\n"
@@ -69,9 +62,8 @@ COMMANDS = ("commands", NO_FILE, b"hello\nnice weather\n/teach\nwhat is up\nnot 
             "!Unknown command: /context maybe\n"
             "Type something in the text box.  Then click the 'Say' button.\nNot much\n",
             b"Nice weather\r\nHELLO\r\n!\r\nHELLO\r\n\r\n" + TAUGHT + b"/slash\r\n\r\n")
-# 9 groups. good morning: draws 0-8, record 0 has the only hit, score 1/2, draw 9 learns; mood
-# 1 -> 0. hello: draws 10-19, record 7's draw (11942) beats record 0's (5705); score 1/2, draw 20
-# learns; at mood 0 the reply is record 14604 mod 11 = 7.
+# 9 groups. good morning: score 1/2, draw 9 learns; mood 1 -> 0. hello: record 7's draw (11942)
+# beats record 0's (5705); score 1/2 learns; at mood 0 the reply is record 14604 mod 11 = 7.
 LINE_FEEDS = ("a file with line feeds", b"Fine, thanks\nHELLO\n!\nGOOD\nMORNING\n\n"
               b"Nice weather today.\n\n", b"good morning\nhello\n",
               "*Acknowledge*\nHello.\n*Sad*\n*Acknowledge*\nFine, thanks\n",
@@ -98,15 +90,10 @@ class ScratchDirectoryTest(unittest.TestCase):
         self.knowledge = os.path.join(self.directory, "Wobbet.dat")
 
     def bytes_of(self):
-        with open(self.knowledge, "rb") as file:
-            return file.read()
+        return pathlib.Path(self.knowledge).read_bytes()
 
     def seeded(self):
         return ["--seed", "1", "--knowledge", self.knowledge]
-
-    def write_knowledge(self, data):
-        with open(self.knowledge, "wb") as file:
-            file.write(data)
 
 
 class ConsoleTest(ScratchDirectoryTest):
@@ -121,8 +108,8 @@ class ConsoleTest(ScratchDirectoryTest):
                 if before == DIRECTORY:
                     os.mkdir(self.knowledge)
                 elif before != NO_FILE:
-                    self.write_knowledge(before)
-                result = run(self.seeded() + trace, text, self.directory)
+                    pathlib.Path(self.knowledge).write_bytes(before)
+                result = Console(self.seeded() + trace, self.directory).finish(text)
                 self.assertEqual(result, (out.encode(), errors.encode(), 0))
                 found = DIRECTORY if os.path.isdir(self.knowledge) else self.bytes_of()
                 self.assertEqual(found, after)
@@ -153,18 +140,17 @@ class ConsoleTest(ScratchDirectoryTest):
             console.write(typed)
             self.assertTrue(console.wait_for(prompt), prompt)
         out, errors, status = console.finish(b"not much\n")
-        self.assertTrue(out.startswith(b"Wobbet is listening"))
-        self.assertIn(b"/teach", out)
+        self.assertRegex(out, rb"^Wobbet is listening[\s\S]*/teach")
         self.assertEqual((errors, status, self.bytes_of()), (b"", 0, TAUGHT))
 
     def test_command_lines_give_usage(self):
-        out, errors, status = run(["--help"], b"", self.directory)
+        out, errors, status = Console(["--help"], self.directory).finish()
         self.assertTrue(out.startswith(b"Usage: wobbet-console [--seed N] [--knowledge FILE]"))
         self.assertEqual((errors, status), (b"", 0))
         for arguments in [["--bogus"], ["--seed"], ["--seed", "abc"], ["--seed", "-1"], ["hello"],
                           ["--seed", "4294967296"], ["--knowledge"], ["--knowledge", ""]]:
             with self.subTest(arguments):
-                out, errors, status = run(arguments, b"hello\n", self.directory)
+                out, errors, status = Console(arguments, self.directory).finish(b"hello\n")
                 self.assertEqual((out, status), (b"", 2))
                 self.assertIn(b"Usage: wobbet-console", errors)
         self.assertEqual(os.listdir(self.directory), [])
@@ -172,14 +158,13 @@ class ConsoleTest(ScratchDirectoryTest):
 
 class ConsoleCrashTest(ScratchDirectoryTest):
     def test_kill_during_a_save_leaves_the_old_file_or_the_new_one(self):
-        """Kills the program with SIGKILL at random instants, half of them while it writes the
-        new file; fails unless some kill lands there."""
+        """SIGKILL at random instants, half of them while the new file is written."""
         old = b"".join(b"Reply number %d about things.\r\nWORD%d\r\nTHING\r\n\r\n" % (i, i)
                        for i in range(200_000))  # about 10 MB
         new = old + b"Robust reply\r\nROBUST\r\nPHRASE\r\n\r\n"
 
         def start():
-            self.write_knowledge(old)
+            pathlib.Path(self.knowledge).write_bytes(old)
             console = Console(self.seeded(), self.directory)
             console.write(b"/teach\nrobust phrase\nrobust reply\n")
             console.close_input()

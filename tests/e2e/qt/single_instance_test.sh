@@ -5,16 +5,13 @@ set -uo pipefail
 scratch=$(mktemp -d)
 trap 'kill -9 $(jobs -p) 2>/dev/null; wait; rm -rf "$scratch"' EXIT
 fail() { echo "FAIL: $*" >&2 && exit 1; }
-windows_are() { [ "$(xdotool search --name '^QUIB Wobbet$' 2>/dev/null | wc -l)" -eq "$1" ]; }
+windows() { xdotool search --name '^QUIB Wobbet$' 2>/dev/null | wc -l; }
+windows_are() { [ "$(windows)" -eq "$1" ]; }
 running() { ps -o stat= -p "$*" | grep -cv '^Z'; }
 one_running() { [ "$(running "$@")" -eq 1 ]; }
 wait_for() { # seconds, command...
-    local deadline=$((SECONDS + $1))
-    shift
-    until "$@"; do
-        [ "$SECONDS" -lt "$deadline" ] || return 1
-        sleep 0.1
-    done
+    local deadline=$((SECONDS + $1)) && shift
+    until "$@"; do [ "$SECONDS" -lt "$deadline" ] && sleep 0.1 || return 1; done
 }
 
 # -noreset: the server must stay up when its last client, the killed copy, goes.
@@ -29,10 +26,10 @@ for _ in 1 2 3; do
     "$scratch/wobbet" 2>/dev/null &
     copies+=($!)
 done
-wait_for 20 windows_are 1 || fail "no window appeared"
+wait_for 20 windows_are 1 || fail "$(windows) windows instead of one"
 wait_for 15 one_running "${copies[@]}" || fail "$(running "${copies[@]}") copies run"
 sleep 1
-windows_are 1 || fail "more than one window"
+windows_are 1 || fail "$(windows) windows instead of one"
 for pid in "${copies[@]}"; do
     if [ "$(running "$pid")" -eq 1 ]; then
         kill -9 "$pid"
