@@ -20,8 +20,7 @@ check() { # what, actual, expected
 }
 
 expect() { # what, expected, command...: polls for a few seconds until the command prints it
-    local what=$1 expected=$2 actual=""
-    shift 2
+    local what=$1 expected=$2 actual="" && shift 2
     for _ in $(seq 25); do
         actual=$("$@" 2>/dev/null) && [ "$actual" = "$expected" ] && break
         sleep 0.2

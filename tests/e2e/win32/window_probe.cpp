@@ -1,6 +1,5 @@
-// Reads and drives another program's windows for the end-to-end tests; run `window_probe` for
-// its commands. A window is found by its exact title. Exit status 1 when the window is missing
-// or the command fails, 2 on a usage error. Output is written unchanged (no CR LF translation).
+// Reads and drives another program's windows, found by exact title, for the end-to-end tests.
+// Exit status 1 when the window is missing or the command fails, 2 on a usage error.
 #include <fcntl.h>
 #include <io.h>
 #include <windows.h>
