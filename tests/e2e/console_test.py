@@ -1,0 +1,213 @@
+#!/usr/bin/env python3
+"""Drives the built wobbet-console through pipes and a terminal: console_test.py PROGRAM [-k NAME].
+With --seed 1 the draws are the C runtime's: 41, 18467, 6334, 26500, ... Each Say takes one draw
+per keyword group, one for the learn decision, one more for the reply when it learns at mood 0."""
+import os, pathlib, pty, random, select, shutil, signal, subprocess, sys, tempfile, time, unittest
+
+PROGRAM = os.path.abspath(sys.argv.pop(1))
+DIRECTORY, NO_FILE = "<a directory>", "<no file>"
+NOT_SAVED = ". Records added in this session cannot be saved.\n"
+TAUGHT = b"Not much\r\nWHAT\r\nUP\r\n\r\n"
+
+
+class Console:
+    """wobbet-console in a child process, its input on a pipe or a terminal. Waits end at 60 s."""
+
+    def __init__(self, arguments, directory, program=PROGRAM, terminal=False):
+        self.terminal, slave = pty.openpty() if terminal else (None, subprocess.PIPE)
+        self.process = subprocess.Popen([program, *arguments], cwd=directory, bufsize=0,
+                                        stdin=slave, stdout=slave, stderr=subprocess.PIPE)
+        self.out = b""
+        if terminal:
+            os.close(slave)
+
+    def write(self, text):
+        os.write(self.terminal or self.process.stdin.fileno(), text)
+
+    def close_input(self):
+        self.process.stdin.close()
+        self.process.stdin = None  # nothing more for finish to feed
+
+    def wait_for(self, text):
+        """Reads the output until it holds the text (None: to its end); False when it ends first."""
+        source = self.terminal or self.process.stdout.fileno()
+        while text is None or text not in self.out:
+            try:
+                chunk = os.read(source, 65536) if select.select([source], [], [], 60)[0] else b""
+            except OSError:  # EIO: the terminal's program has gone
+                chunk = b""
+            if not chunk:
+                return False
+            self.out += chunk
+        return True
+
+    def finish(self, text=b""):
+        """Feeds and ends the input, then waits: (output, errors, exit code or -signal)."""
+        if self.terminal:
+            self.write(text + b"\x04")
+            self.wait_for(None)
+            os.close(self.terminal)
+        out, errors = self.process.communicate(None if self.terminal else text, timeout=60)
+        return self.out + (out or b""), errors, self.process.returncode
+
+
+# What each session finds, is given, prints and leaves. hello: record 0 has the only hit, score 1.
+# nice weather: record 3 wins on draw 11 (28145) without hits, score 0 learns. /help is for
+# terminals. //slash: record 4 wins on draw 20 (32391), Context off gives score 0; mood 1 -> 0.
+# The empty line gets the instruction without a draw. what is up: 2 hits of 2 words, score 1.
+COMMANDS = ("commands", NO_FILE, b"hello\nnice weather\n/teach\nwhat is up\nnot much\n"
+            b"/context off\n/help\n//slash\n/bogus\n/context maybe\n\nwhat is up\n",
+            "Hello.\n*Pleased*\n*Acknowledge*\nI feel great.\n*Acknowledge*\n*Acknowledge*\n"
+            "I was written by Zentalo Software.\n*Sad*\n!Unknown command: /bogus\n"
+            "!Unknown command: /context maybe\n"
+            "Type something in the text box.  Then click the 'Say' button.\nNot much\n",
+            b"Nice weather\r\nHELLO\r\n!\r\nHELLO\r\n\r\n" + TAUGHT + b"/slash\r\n\r\n")
+# 9 groups. good morning: score 1/2, draw 9 learns; mood 1 -> 0. hello: record 7's draw (11942)
+# beats record 0's (5705); score 1/2 learns; at mood 0 the reply is record 14604 mod 11 = 7.
+LINE_FEEDS = ("a file with line feeds", b"Fine, thanks\nHELLO\n!\nGOOD\nMORNING\n\n"
+              b"Nice weather today.\n\n", b"good morning\nhello\n",
+              "*Acknowledge*\nHello.\n*Sad*\n*Acknowledge*\nFine, thanks\n",
+              b"Fine, thanks\r\nHELLO\r\n!\r\nGOOD\r\nMORNING\r\n\r\nNice weather today.\r\n\r\n"
+              b"Good morning\r\n!\r\n\r\nHello\r\nHELLO\r\n!\r\nGOOD\r\nMORNING\r\n\r\n")
+TRACED_SESSIONS = [
+    COMMANDS, LINE_FEEDS,
+    ("an unreadable file, reported in order", DIRECTORY, b"hello\n",
+     "!Storage error: Load failed" + NOT_SAVED + "Hello.\n*Pleased*\n", DIRECTORY),
+    # nice weather: draws 0-6, record 3 (26500) wins, Context off gives score 0; mood 1 -> 0.
+    ("CR LF ends lines, /quit stops reading", NO_FILE,
+     b"/context off\r\nnice weather\r\n/quit\r\nhello\n", "*Acknowledge*\nI feel great.\n*Sad*\n",
+     b"Nice weather\r\n\r\n"),
+    ("a last line without a line feed", NO_FILE, b"/teach\nwhat is up\nnot much",
+     "*Acknowledge*\n", TAUGHT),
+    ("end of input during Teach", NO_FILE, b"/teach\nwhat is up\n", "", b""),
+]
+
+
+class ScratchDirectoryTest(unittest.TestCase):
+    def setUp(self):
+        self.directory = tempfile.mkdtemp(prefix="wobbet-")
+        self.addCleanup(shutil.rmtree, self.directory)
+        self.knowledge = os.path.join(self.directory, "Wobbet.dat")
+
+    def bytes_of(self):
+        return pathlib.Path(self.knowledge).read_bytes()
+
+    def seeded(self):
+        return ["--seed", "1", "--knowledge", self.knowledge]
+
+
+class ConsoleTest(ScratchDirectoryTest):
+    def test_seeded_sessions_give_exact_output_and_file(self):
+        damaged = b"\r\nOops\r\n\r\n"
+        sessions = [(*session, ["--trace"], "") for session in TRACED_SESSIONS] + [
+            ("a damaged file, on standard error", damaged, b"nice weather\n", "I feel great.\n",
+             damaged, [], "Storage error: Space misalignment" + NOT_SAVED)]
+        for number, (what, before, text, out, after, trace, errors) in enumerate(sessions):
+            with self.subTest(what):
+                self.knowledge = os.path.join(self.directory, f"{number}.dat")
+                if before == DIRECTORY:
+                    os.mkdir(self.knowledge)
+                elif before != NO_FILE:
+                    pathlib.Path(self.knowledge).write_bytes(before)
+                result = Console(self.seeded() + trace, self.directory).finish(text)
+                self.assertEqual(result, (out.encode(), errors.encode(), 0))
+                found = DIRECTORY if os.path.isdir(self.knowledge) else self.bytes_of()
+                self.assertEqual(found, after)
+
+    def test_interrupt_saves_what_was_learned(self):
+        console = Console(self.seeded(), self.directory)
+        console.write(b"nice weather\n")
+        self.assertTrue(console.wait_for(b"I feel great.\n"))
+        console.process.send_signal(signal.SIGINT)
+        self.assertEqual(console.finish()[2], 0)
+        self.assertEqual(self.bytes_of(), b"Nice weather\r\n!\r\n\r\n")
+
+    def test_knowledge_file_defaults_to_beside_the_program(self):
+        program, elsewhere = (os.path.join(self.directory, n) for n in ("wobbet-console", "cwd"))
+        shutil.copy(PROGRAM, program)
+        os.mkdir(elsewhere)
+        out = Console(["--seed", "1"], elsewhere, program).finish(b"nice weather\n")[0]
+        self.assertEqual(out, b"I feel great.\n")
+        self.assertEqual(self.bytes_of(), b"Nice weather\r\n!\r\n\r\n")
+        self.assertEqual(os.listdir(elsewhere), [])
+
+    def test_terminal_gets_prompts_greeting_and_help(self):
+        console = Console(self.seeded(), self.directory, terminal=True)
+        for typed, prompt in [(b"", b"[context on] > "), (b"/help\n", b"/quit"),
+                              (b"/context off\n", b"[context off] > "),
+                              (b"/teach\n", b"If you say this: "),
+                              (b"what is up\n", b"I should say this: ")]:
+            console.write(typed)
+            self.assertTrue(console.wait_for(prompt), prompt)
+        out, errors, status = console.finish(b"not much\n")
+        self.assertRegex(out, rb"^Wobbet is listening[\s\S]*/teach")
+        self.assertEqual((errors, status, self.bytes_of()), (b"", 0, TAUGHT))
+
+    def test_command_lines_give_usage(self):
+        out, errors, status = Console(["--help"], self.directory).finish()
+        self.assertTrue(out.startswith(b"Usage: wobbet-console [--seed N] [--knowledge FILE]"))
+        self.assertEqual((errors, status), (b"", 0))
+        for arguments in [["--bogus"], ["--seed"], ["--seed", "abc"], ["--seed", "-1"], ["hello"],
+                          ["--seed", "4294967296"], ["--knowledge"], ["--knowledge", ""]]:
+            with self.subTest(arguments):
+                out, errors, status = Console(arguments, self.directory).finish(b"hello\n")
+                self.assertEqual((out, status), (b"", 2))
+                self.assertIn(b"Usage: wobbet-console", errors)
+        self.assertEqual(os.listdir(self.directory), [])
+
+
+class ConsoleCrashTest(ScratchDirectoryTest):
+    def test_kill_during_a_save_leaves_the_old_file_or_the_new_one(self):
+        """SIGKILL at random instants, half of them while the new file is written."""
+        old = b"".join(b"Reply number %d about things.\r\nWORD%d\r\nTHING\r\n\r\n" % (i, i)
+                       for i in range(200_000))  # about 10 MB
+        new = old + b"Robust reply\r\nROBUST\r\nPHRASE\r\n\r\n"
+
+        def start():
+            pathlib.Path(self.knowledge).write_bytes(old)
+            console = Console(self.seeded(), self.directory)
+            console.write(b"/teach\nrobust phrase\nrobust reply\n")
+            console.close_input()
+            return console
+
+        def await_save(console):
+            """True once the save's temporary file is there; False when the run ends first."""
+            while len(os.listdir(self.directory)) == 1:
+                if console.process.poll() is not None:
+                    return False
+            return True
+
+        # A run to its end gives the new file, the span of a run and the span of its save. On a
+        # busy machine the poll may miss a short save, so a few runs are allowed.
+        for _ in range(5):
+            started, console = time.monotonic(), start()
+            if await_save(console):
+                break
+        save_started = time.monotonic()
+        while len(os.listdir(self.directory)) > 1:
+            pass
+        ended = time.monotonic()
+        self.assertEqual(console.finish()[2], 0)
+        self.assertTrue(self.bytes_of() == new)
+        self.assertGreater(ended, save_started + 1e-4, "no save was seen")
+
+        instants = random.Random(20261206)  # fixed, so that a failure can be replayed
+        killed_mid_save = 0
+        for kill in range(60):
+            console = start()
+            in_save = kill % 2 and await_save(console)
+            instant = instants.uniform(0, ended - (save_started if in_save else started))
+            time.sleep(instant)
+            console.process.kill()
+            console.finish()
+            after = self.bytes_of()
+            self.assertTrue(after in (old, new), f"kill {kill} at {instant} s left {len(after)} "
+                            "bytes that are neither the old file nor the new one")
+            for leftover in set(os.listdir(self.directory)) - {"Wobbet.dat"}:
+                killed_mid_save += after == old
+                os.remove(os.path.join(self.directory, leftover))
+        self.assertGreater(killed_mid_save, 0, "no kill landed during a save")
+
+
+if __name__ == "__main__":
+    unittest.main()
