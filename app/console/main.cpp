@@ -6,7 +6,7 @@
 #include "app/console/console_options.h"
 #include "app/console/console_session.h"
 #include "app/console/line_reader.h"
-#include "app/console/stop_signals.h"
+#include "app/posix/stop_signals.h"
 #include "app/core/program_core.h"
 #include "storage/program_dir.h"
 

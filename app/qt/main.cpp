@@ -1,7 +1,15 @@
+#include <sys/signalfd.h>
+#include <unistd.h>
+
 #include <QApplication>
+#include <QCommandLineParser>
+#include <QSessionManager>
+#include <QSocketNotifier>
 #include <QStandardPaths>
+#include <cstdio>
 
 #include "agent/desktop/desktop_agent_server.h"
+#include "app/posix/stop_signals.h"
 #include "app/qt/main_window.h"
 #include "app/qt/program_icon.h"
 #include "app/qt/single_instance.h"
@@ -15,11 +23,41 @@ constexpr int kActivationTimeoutMilliseconds = 2000;
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    // Before any thread starts, so that every thread holds the signals back and the window's
+    // own loop receives them: a logout without a session manager, kill and Ctrl+C then close the
+    // window the ordinary way, saving what was learned.
+    const wobbet::StopSignals stopSignals;
+
     QApplication application(argc, argv);
     QGuiApplication::setDesktopFileName(QStringLiteral("wobbet"));
     QApplication::setWindowIcon(wobbet::ProgramIcon());
     // The window ends the program, not the last window: the character has a window of its own.
     QApplication::setQuitOnLastWindowClosed(false);
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Holds a conversation with you, speaks its replies through its character and learns "
+        "from what you say."));
+    const QCommandLineOption helpOption = parser.addHelpOption();
+    const QCommandLineOption knowledgeOption(
+        QStringLiteral("knowledge"),
+        QStringLiteral("Read and write FILE instead of the usual Wobbet.dat."),
+        QStringLiteral("FILE"));
+    parser.addOption(knowledgeOption);
+    if (!parser.parse(QApplication::arguments()) || !parser.positionalArguments().isEmpty() ||
+        (parser.isSet(knowledgeOption) && parser.value(knowledgeOption).isEmpty())) {
+        const QString error = parser.errorText().isEmpty() ? QStringLiteral("unexpected arguments")
+                                                           : parser.errorText();
+        std::fprintf(stderr, "wobbet: %s\n%s", qPrintable(error), qPrintable(parser.helpText()));
+        return 2;
+    }
+    if (parser.isSet(helpOption)) {
+        std::fputs(qPrintable(parser.helpText()), stdout);
+        return 0;
+    }
+    const std::string knowledgePath = parser.isSet(knowledgeOption)
+                                          ? parser.value(knowledgeOption).toStdString()
+                                          : wobbet::DefaultKnowledgePath();
 
     wobbet::SingleInstance instance(
         QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation));
@@ -29,11 +67,32 @@ int main(int argc, char* argv[]) {
     }
 
     wobbet::desktop::DesktopAgentServer characterServer;
-    wobbet::MainWindow window(characterServer, wobbet::DefaultKnowledgePath());
+    wobbet::MainWindow window(characterServer, knowledgePath);
     QObject::connect(&instance, &wobbet::SingleInstance::ActivationRequested, &window,
                      &wobbet::MainWindow::BringToFront);
     QObject::connect(&window, &wobbet::MainWindow::Closed, &application, &QApplication::quit);
+    // The session ends: keep what was learned and go, as when the user closes the window.
+    QObject::connect(&application, &QGuiApplication::commitDataRequest, &window,
+                     [&window](QSessionManager&) { window.reject(); });
+    if (stopSignals.Descriptor() >= 0) {
+        auto* stopNotifier =
+            new QSocketNotifier(stopSignals.Descriptor(), QSocketNotifier::Read, &window);
+        QObject::connect(stopNotifier, &QSocketNotifier::activated, &window,
+                         [&window, &stopSignals, stopNotifier] {
+                             signalfd_siginfo received{};
+                             if (read(stopSignals.Descriptor(), &received, sizeof received) < 0) {
+                                 return;
+                             }
+                             stopNotifier->setEnabled(false);
+                             window.reject();
+                         });
+    }
+
     window.Initialize(wobbet::ProgramCore::ClockSeed());
+    // A signal that came while a message box was open during start-up has closed the window.
+    if (window.Core().HasShutDown()) {
+        return 0;
+    }
     window.ShowCentred();
     return QApplication::exec();
 }

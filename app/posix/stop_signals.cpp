@@ -1,4 +1,4 @@
-#include "app/console/stop_signals.h"
+#include "app/posix/stop_signals.h"
 
 #include <signal.h>
 #include <sys/signalfd.h>

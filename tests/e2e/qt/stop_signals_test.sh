@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# The desktop program, offscreen, keeps what it learned when told to end by a signal (a logout
+# without a session manager, kill, Ctrl+C) and exits with status 0; the file named with
+# --knowledge is the one it saves; a command line it does not understand gets its usage.
+set -uo pipefail
+scratch=$(mktemp -d)
+trap 'kill -9 $(jobs -p) 2>/dev/null; wait; rm -rf "$scratch"' EXIT
+fail() { echo "FAIL: $*" >&2 && exit 1; }
+export QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR="$scratch"
+
+"$1" --knowledge 2>"$scratch/usage"
+[ $? -eq 2 ] && grep -q -- "--knowledge <FILE>" "$scratch/usage" || fail "no usage for a bad command line"
+
+for signal in TERM HUP INT; do
+    # Written with bare line feeds: a save rewrites it with CR LF.
+    printf 'Fine, thanks\nHELLO\n!\nGOOD\n\n' >"$scratch/$signal.dat"
+    "$1" --knowledge "$scratch/$signal.dat" 2>/dev/null &
+    copy=$!
+    # The lock appears once the signals are held back; the window's loop then reads them.
+    for _ in $(seq 100); do compgen -G "$scratch/*.lock" >/dev/null && break; sleep 0.1; done
+    sleep 1
+    kill -s "$signal" "$copy"
+    for _ in $(seq 200); do [ "$(ps -o stat= -p "$copy" | grep -cv '^Z')" -eq 0 ] && break; sleep 0.1; done
+    kill -9 "$copy" 2>/dev/null && fail "SIG$signal: still running 20 s later"
+    wait "$copy" || fail "SIG$signal: exit status $?"
+    [ "$(cat "$scratch/$signal.dat")" = "$(printf 'Fine, thanks\r\nHELLO\r\n!\r\nGOOD\r\n\r')" ] ||
+        fail "SIG$signal: the knowledge was not saved"
+done
+echo "stop signals: 3 passed, 0 failed"
