@@ -12,16 +12,11 @@ namespace wobbet {
 // The program's link with its character: start-up, the character half of ConversationHost, the
 // Characters... button and tear-down, over a server port.
 //
-// A shell owns one AgentLink next to its engine and forwards the character operations of its
-// ConversationHost to it:
-//
-//     void Display(const std::string& text) override { link_.Display(text, *this); }
-//     void PlayAnimation(const std::string& name) override { link_.PlayAnimation(name); }
-//     void PrepareCharacter() override { link_.PrepareCharacter(); }
-//
-// At start, after seeding the generator and installing the built-in records, it calls
-// StartAgent() and shows its not-found text when AgentStatus() is not kReady; Characters...
-// calls OnCharacters(); after saving the knowledge file at the end it calls StopAgent().
+// The program core owns one and forwards the character operations of its ConversationHost to
+// it. At start, after seeding the generator and installing the built-in records, it calls
+// StartAgent() and has the shell's not-found text shown when AgentStatus() is not kReady;
+// Characters... calls OnCharacters(); after saving the knowledge file at the end it calls
+// StopAgent().
 //
 // When start-up fails every request is silently skipped, so the program works on without a
 // character. Everything runs on the shell's GUI thread.
