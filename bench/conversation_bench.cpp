@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "bench/generated_knowledge.h"
+#include "bench/silent_host.h"
 #include "engine/conversation_engine.h"
 #include "engine/normalization.h"
 #include "storage/file_system.h"
@@ -26,21 +27,6 @@ namespace {
 
 constexpr std::uint64_t kGeneratorSeed = 20240601;
 constexpr std::uint32_t kConversationSeed = 12345;
-
-// A window that is never shown: Context stays ticked and every request is dropped.
-class SilentHost : public ConversationHost {
-public:
-    std::string ReadInput() override { return {}; }
-    void ClearInput() override {}
-    bool ContextEnabled() override { return true; }
-    void SetContextEnabled(bool) override {}
-    void Display(const std::string&) override {}
-    void ShowReply(const std::string&) override {}
-    void PlayAnimation(const std::string&) override {}
-    void PrepareCharacter() override {}
-    void ShowMessage(const std::string&) override {}
-    TeachDialogResult RunTeachDialog() override { return {}; }
-};
 
 using Clock = std::chrono::steady_clock;
 

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "bench/generated_knowledge.h"
+#include "bench/silent_host.h"
 #include "engine/conversation_engine.h"
 #include "engine/learned_records.h"
 #include "engine/normalization.h"
@@ -31,20 +32,6 @@ namespace {
 
 constexpr std::size_t kListPage = 50;
 constexpr std::size_t kMergedRecords = 100000;
-
-class SilentHost : public ConversationHost {
-public:
-    std::string ReadInput() override { return {}; }
-    void ClearInput() override {}
-    bool ContextEnabled() override { return true; }
-    void SetContextEnabled(bool) override {}
-    void Display(const std::string&) override {}
-    void ShowReply(const std::string&) override {}
-    void PlayAnimation(const std::string&) override {}
-    void PrepareCharacter() override {}
-    void ShowMessage(const std::string&) override {}
-    TeachDialogResult RunTeachDialog() override { return {}; }
-};
 
 using Clock = std::chrono::steady_clock;
 

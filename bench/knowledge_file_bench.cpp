@@ -12,6 +12,7 @@
 #include <random>
 #include <string>
 
+#include "bench/silent_host.h"
 #include "engine/conversation_host.h"
 #include "engine/knowledge_base.h"
 #include "storage/knowledge_file.h"
@@ -22,23 +23,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
-
-// Reports messages, which a healthy run never shows, and does nothing else.
-class BenchHost final : public ConversationHost {
-public:
-    std::string ReadInput() override { return {}; }
-    void ClearInput() override {}
-    bool ContextEnabled() override { return true; }
-    void SetContextEnabled(bool) override {}
-    void Display(const std::string&) override {}
-    void ShowReply(const std::string&) override {}
-    void PlayAnimation(const std::string&) override {}
-    void PrepareCharacter() override {}
-    void ShowMessage(const std::string& text) override {
-        std::fprintf(stderr, "message: %s\n", text.c_str());
-    }
-    TeachDialogResult RunTeachDialog() override { return {}; }
-};
 
 // Records shaped like learned ones: a reply of a few words, two to four keywords and, for half
 // of them, a context section of one or two words; about 50 bytes each on disk.
@@ -108,7 +92,7 @@ void Measure(std::size_t records, const fs::path& directory) {
         const double format = MillisecondsSince(start);
         bytes = std::string();
 
-        BenchHost host;
+        bench::SilentHost host;
         KnowledgeFile file(path);
         start = Clock::now();
         file.SaveKnowledge(knowledge, host);
@@ -117,7 +101,7 @@ void Measure(std::size_t records, const fs::path& directory) {
                     static_cast<double>(fs::file_size(path)) / 1e6, format, save, PeakMegabytes());
     });
     InChild([&] {
-        BenchHost host;
+        bench::SilentHost host;
         KnowledgeBase knowledge;
         knowledge.LoadSeedTables();
         KnowledgeFile file(path);
@@ -128,7 +112,7 @@ void Measure(std::size_t records, const fs::path& directory) {
     });
     InChild([&] {
         std::string bytes;
-        BenchHost host;
+        bench::SilentHost host;
         NativeFileSystem().ReadAll(path, &bytes);
         KnowledgeBase knowledge;
         knowledge.LoadSeedTables();
