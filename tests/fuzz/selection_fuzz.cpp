@@ -1,21 +1,20 @@
 // The indexed selection against the plain scan, the reference it must match exactly, over any
-// knowledge base: damaged, grown between selections so that the index must catch up, of tens of
-// thousands of records with common and rare words, or with hundreds of context keywords; any
-// memory, Context state and draws. Both must pick the same record, make the same learn decision
-// and use the same draws.
-//
-// The input is a program of one-byte operations, each followed by its operands (see Run).
+// knowledge base: damaged, grown, curated (records removed, edited, merged or forgotten) so that
+// the index must follow, of tens of thousands of records, or with hundreds of context keywords;
+// any memory, Context state and draws. Both must pick the same record, make the same learn
+// decision and use the same draws. The input is a program of one-byte operations (see Run).
 #include <algorithm>
 #include <array>
 #include <bit>
-#include <cstddef>
 #include <cstdint>
 #include <random>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "engine/conversation_engine.h"
 #include "engine/normalization.h"
+#include "engine/record_merge.h"
 #include "tests/fuzz/fuzz_check.h"
 #include "tests/support/recording_host.h"
 
@@ -24,6 +23,14 @@ namespace {
 using wobbet::KnowledgeBase;
 using wobbet::RandomGenerator;
 using wobbet::fuzzing::Require;
+
+// Under libFuzzer the tables stay small, so that it runs hundreds of inputs a second; the corpus
+// replayed by ctest builds them at full size.
+#ifdef WOBBET_LIBFUZZER
+constexpr std::size_t kGroupLimit = 1500;
+#else
+constexpr std::size_t kGroupLimit = 30000;
+#endif
 
 // Single words, and entries as an edited knowledge file can hold them.
 constexpr std::array<std::string_view, 16> kEntries = {
@@ -38,28 +45,24 @@ std::string Word(std::uint8_t byte) {
                       : "W" + std::to_string(byte - 160);
 }
 
-// Edge draws chosen by a seeded sequence, or the runtime's own generator, which jumps ahead.
+// The runtime's generator, which jumps ahead, or edge draws chosen by its numbers.
 class FuzzRandom final : public RandomGenerator {
 public:
-    FuzzRandom(bool edges, std::uint32_t seed) : edges_(edges), choices_(seed) { crt_.Seed(seed); }
+    FuzzRandom(bool edges, std::uint32_t seed) : edges_(edges) { crt_.Seed(seed); }
     void Seed(std::uint32_t seed) override { crt_.Seed(seed); }
     int Next() override {
         ++draws;
-        return edges_ ? kEdgeDraws[choices_() % kEdgeDraws.size()] : crt_.Next();
+        const int number = crt_.Next();
+        return edges_ ? kEdgeDraws[static_cast<std::size_t>(number) % kEdgeDraws.size()] : number;
     }
     void Discard(std::uint64_t count) override {
-        if (edges_) {
-            RandomGenerator::Discard(count);
-        } else {
-            draws += count;
-            crt_.Discard(count);
-        }
+        draws += count;
+        crt_.Discard(count);
     }
     std::uint64_t draws = 0;
 
 private:
     bool edges_;
-    std::minstd_rand choices_;
     wobbet::CrtRandom crt_;
 };
 
@@ -128,7 +131,7 @@ public:
     void Run() {
         knowledge().LoadSeedTables();
         while (at_ < size_) {
-            switch (Byte() % 9) {
+            switch (Byte() % 12) {
                 case 0:
                     knowledge().AppendResponse("Reply " + std::to_string(Byte()));
                     break;
@@ -157,8 +160,17 @@ public:
                 case 7:
                     AppendManyRecords();
                     break;
-                default:
+                case 8:
                     AppendWideContext();
+                    break;
+                case 9:
+                    Remove();
+                    break;
+                case 10:
+                    Edit();
+                    break;
+                default:
+                    Merge();
                     break;
             }
         }
@@ -168,6 +180,11 @@ public:
 private:
     std::uint8_t Byte() { return at_ < size_ ? data_[at_++] : 0; }
     KnowledgeBase& knowledge() { return engine_.Knowledge(); }
+    // Any record, built-in, learned or one past the end, reached in one or two bytes.
+    std::size_t Record() {
+        const std::size_t byte = Byte();
+        return (byte < 128 ? byte : (byte - 128) << 8 | Byte()) % (knowledge().RecordCount() + 2);
+    }
 
     // A terminator, the context marker, a few bytes of anything (spaces and upper-case letters
     // included), or a word.
@@ -218,7 +235,7 @@ private:
         const auto word = [&random] {
             return Word(static_cast<std::uint8_t>(std::min(random() % 256, random() % 256)));
         };
-        for (std::size_t record = 0; record < records && knowledge().GroupCount() < 30000;
+        for (std::size_t record = 0; record < records && knowledge().GroupCount() < kGroupLimit;
              ++record) {
             knowledge().AppendResponse("Reply.");
             for (std::size_t i = 1 + random() % 6; i > 0; --i) {
@@ -249,6 +266,51 @@ private:
             engine_.Memory().LastResponse += "W" + std::to_string(i) + " ";
         }
         engine_.Memory().LastResponseWords = 320;
+    }
+
+    // Forgets the last lesson, or removes up to four records, repeats and untouchable ones
+    // included.
+    void Remove() {
+        const std::size_t count = Byte() % 5;
+        if (count == 0) {
+            engine_.ForgetLastLesson();
+            return;
+        }
+        std::vector<std::size_t> records;
+        for (std::size_t i = 0; i < count; ++i) {
+            records.push_back(Record());
+        }
+        knowledge().RemoveRecords(records);
+    }
+
+    void Edit() {
+        const std::size_t record = Record();
+        if ((Byte() & 1) != 0) {
+            knowledge().ReplaceReply(record, Words());
+        } else {
+            knowledge().ReplaceKeywords(record, Words(), Words());
+        }
+    }
+
+    // Merges a few records, each new or a copy of one held, its keywords maybe cut short.
+    void Merge() {
+        KnowledgeBase other;
+        for (std::size_t count = Byte() % 4 + 1; count > 0; --count) {
+            const std::size_t record = Record();
+            if (record < knowledge().RecordCount()) {
+                other.AppendResponse(knowledge().Response(record));
+                const std::size_t end = knowledge().GroupTerminator(record);
+                for (std::size_t entry = knowledge().GroupBegin(record) + Byte() % 2; entry < end;
+                     ++entry) {
+                    other.AppendKeyword(knowledge().Keyword(entry));
+                }
+            } else {
+                other.AppendResponse("Merged.");
+                other.AppendKeyword(Word(Byte()));
+            }
+            other.AppendKeyword(KnowledgeBase::kTerminator);
+        }
+        wobbet::AppendNewRecords(knowledge(), other);
     }
 
     void CompareSelections() {
