@@ -129,50 +129,22 @@ public:
     Program(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
 
     void Run() {
+        using P = Program;
+        static constexpr void (P::*kOperations[])() = {&P::AppendReply,
+                                                       &P::AppendEntry,
+                                                       &P::Remember,
+                                                       &P::ToggleContext,
+                                                       &P::Learn,
+                                                       &P::CompareSelections,
+                                                       &P::Restart,
+                                                       &P::AppendManyRecords,
+                                                       &P::AppendWideContext,
+                                                       &P::Remove,
+                                                       &P::Edit,
+                                                       &P::Merge};
         knowledge().LoadSeedTables();
         while (at_ < size_) {
-            switch (Byte() % 12) {
-                case 0:
-                    knowledge().AppendResponse("Reply " + std::to_string(Byte()));
-                    break;
-                case 1:
-                    knowledge().AppendKeyword(Entry(Byte()));
-                    break;
-                case 2:
-                    Remember();
-                    break;
-                case 3:
-                    host_.context = !host_.context;
-                    break;
-                case 4:
-                    engine_.Learn("learned " + std::to_string(Byte()));
-                    break;
-                case 5:
-                    CompareSelections();
-                    break;
-                case 6:
-                    // Tables that do not start with the built-in records, now and then.
-                    knowledge() = KnowledgeBase();
-                    if ((Byte() & 1) != 0) {
-                        knowledge().LoadSeedTables();
-                    }
-                    break;
-                case 7:
-                    AppendManyRecords();
-                    break;
-                case 8:
-                    AppendWideContext();
-                    break;
-                case 9:
-                    Remove();
-                    break;
-                case 10:
-                    Edit();
-                    break;
-                default:
-                    Merge();
-                    break;
-            }
+            (this->*kOperations[Byte() % std::size(kOperations)])();
         }
         CompareSelections();
     }
@@ -209,6 +181,18 @@ private:
             text += Word(Byte()) + ' ';
         }
         return text;
+    }
+
+    void AppendReply() { knowledge().AppendResponse("Reply " + std::to_string(Byte())); }
+    void AppendEntry() { knowledge().AppendKeyword(Entry(Byte())); }
+    void ToggleContext() { host_.context = !host_.context; }
+    void Learn() { engine_.Learn("learned " + std::to_string(Byte())); }
+    // Tables that do not start with the built-in records, now and then.
+    void Restart() {
+        knowledge() = KnowledgeBase();
+        if ((Byte() & 1) != 0) {
+            knowledge().LoadSeedTables();
+        }
     }
 
     void Remember() {
@@ -268,17 +252,14 @@ private:
         engine_.Memory().LastResponseWords = 320;
     }
 
-    // Forgets the last lesson, or removes up to four records, repeats and untouchable ones
-    // included.
+    // Forgets the last lesson, or removes up to four records, repeats and untouchable ones too.
     void Remove() {
-        const std::size_t count = Byte() % 5;
-        if (count == 0) {
-            engine_.ForgetLastLesson();
-            return;
+        std::vector<std::size_t> records(Byte() % 5);
+        for (std::size_t& record : records) {
+            record = Record();
         }
-        std::vector<std::size_t> records;
-        for (std::size_t i = 0; i < count; ++i) {
-            records.push_back(Record());
+        if (records.empty()) {
+            engine_.ForgetLastLesson();
         }
         knowledge().RemoveRecords(records);
     }
@@ -292,7 +273,7 @@ private:
         }
     }
 
-    // Merges a few records, each new or a copy of one held, its keywords maybe cut short.
+    // Merges copies of a few records, some with their first entry cut so that they are new.
     void Merge() {
         KnowledgeBase other;
         for (std::size_t count = Byte() % 4 + 1; count > 0; --count) {
@@ -304,11 +285,8 @@ private:
                      ++entry) {
                     other.AppendKeyword(knowledge().Keyword(entry));
                 }
-            } else {
-                other.AppendResponse("Merged.");
-                other.AppendKeyword(Word(Byte()));
+                other.AppendKeyword(KnowledgeBase::kTerminator);
             }
-            other.AppendKeyword(KnowledgeBase::kTerminator);
         }
         wobbet::AppendNewRecords(knowledge(), other);
     }
