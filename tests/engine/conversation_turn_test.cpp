@@ -120,13 +120,6 @@ INSTANTIATE_TEST_SUITE_P(
         TeachCase{"FailedDialog", -1, "spaces", "   ", kTaught, "   ;|SPACES;;", "|"}),
     kRowName);
 
-TEST_F(TurnTest, TaughtRecordAnswersItsPhrase) {
-    host.teachDialogs.push_back({TeachDialogResult::kOk, "What is your name?", "Wobbet."});
-    engine.OnTeach();
-    EXPECT_FALSE(host.context);
-    EXPECT_EQ(Say("what is your name", 0, {32767}), "Display Wobbet.;PlayAnimation Pleased;");
-}
-
 struct LearningCase {
     const char* name;
     const char* lastResponse;
