@@ -10,6 +10,7 @@
 #include <random>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 #include "engine/conversation_engine.h"
@@ -24,12 +25,14 @@ using wobbet::KnowledgeBase;
 using wobbet::RandomGenerator;
 using wobbet::fuzzing::Require;
 
-// Under libFuzzer the tables stay small, so that it runs hundreds of inputs a second; the corpus
-// replayed by ctest builds them at full size.
+// Under libFuzzer an input builds small tables, so that it runs hundreds of inputs a second; the
+// corpus replayed by ctest builds them at full size. Learning after a wide context adds hundreds
+// of entries at once, hence the budget of entries learned.
 #ifdef WOBBET_LIBFUZZER
-constexpr std::size_t kGroupLimit = 1500;
+constexpr std::size_t kRecordBudget = 200, kWideGroupBudget = 2, kLearnedEntryBudget = 1000;
 #else
-constexpr std::size_t kGroupLimit = 30000;
+constexpr std::size_t kRecordBudget = 30000, kWideGroupBudget = 1000,
+                      kLearnedEntryBudget = SIZE_MAX;
 #endif
 
 // Single words, and entries as an edited knowledge file can hold them.
@@ -77,6 +80,19 @@ bool ContainsWord(std::string_view text, std::string_view word) {
     return false;
 }
 
+// The pieces of a text between two spaces: an entry without spaces stands between two spaces in
+// the text exactly when it is one of them, found without scanning a text of hundreds of words.
+using Pieces = std::unordered_set<std::string_view>;
+void AddPieces(std::string_view text, Pieces* pieces) {
+    for (std::size_t space = text.find(' '), next = 0;
+         space != text.npos && (next = text.find(' ', space + 1)) != text.npos; space = next) {
+        pieces->insert(text.substr(space + 1, next - space - 1));
+    }
+}
+bool ContainsWord(std::string_view text, const Pieces& pieces, std::string_view word) {
+    return word.find(' ') == word.npos ? pieces.contains(word) : ContainsWord(text, word);
+}
+
 // The straightforward selection: every keyword entry in table order, matched as a plain string
 // against the phrase or the previous reply, and one draw per group.
 std::pair<std::int32_t, bool> PlainSelection(const KnowledgeBase& knowledge,
@@ -90,6 +106,8 @@ std::pair<std::int32_t, bool> PlainSelection(const KnowledgeBase& knowledge,
     float contextScore = 0.0f, bestTie = 0.0f;
     bool inContext = false;
     std::string seen = " ";
+    Pieces seenPieces, lastResponsePieces;
+    AddPieces(memory.LastResponse, &lastResponsePieces);
     for (std::size_t position = 0; position < knowledge.KeywordCount(); ++position) {
         const std::string_view entry = knowledge.Keyword(position);
         if (entry == KnowledgeBase::kContextMarker) {
@@ -104,15 +122,21 @@ std::pair<std::int32_t, bool> PlainSelection(const KnowledgeBase& knowledge,
             contextScore = 0.0f;
             inContext = false;
             seen = " ";
+            seenPieces.clear();
             hits = 0;
             ++group;
-        } else if (!ContainsWord(seen, entry)) {
+        } else if (!ContainsWord(seen, seenPieces, entry)) {
             if (inContext) {
-                contextScore += ContainsWord(memory.LastResponse, entry) ? 1.0f : 0.0f;
+                contextScore +=
+                    ContainsWord(memory.LastResponse, lastResponsePieces, entry) ? 1.0f : 0.0f;
             } else {
                 hits += ContainsWord(phrase, entry) ? 1 : 0;
             }
             seen.append(entry).push_back(' ');
+            for (std::size_t start = 0, end = 0; start <= entry.size(); start = end + 1) {
+                end = std::min(entry.find(' ', start), entry.size());
+                seenPieces.insert(entry.substr(start, end - start));
+            }
         }
     }
     const double contextHits = static_cast<std::int32_t>(bestTie);
@@ -186,7 +210,13 @@ private:
     void AppendReply() { knowledge().AppendResponse("Reply " + std::to_string(Byte())); }
     void AppendEntry() { knowledge().AppendKeyword(Entry(Byte())); }
     void ToggleContext() { host_.context = !host_.context; }
-    void Learn() { engine_.Learn("learned " + std::to_string(Byte())); }
+    void Learn() {
+        const std::size_t entries = knowledge().KeywordCount();
+        if (learnedEntries_ < kLearnedEntryBudget) {
+            engine_.Learn("learned " + std::to_string(Byte()));
+        }
+        learnedEntries_ += knowledge().KeywordCount() - entries;
+    }
     // Tables that do not start with the built-in records, now and then.
     void Restart() {
         knowledge() = KnowledgeBase();
@@ -219,8 +249,8 @@ private:
         const auto word = [&random] {
             return Word(static_cast<std::uint8_t>(std::min(random() % 256, random() % 256)));
         };
-        for (std::size_t record = 0; record < records && knowledge().GroupCount() < kGroupLimit;
-             ++record) {
+        for (std::size_t record = 0; record < records && built_ < kRecordBudget;
+             ++record, ++built_) {
             knowledge().AppendResponse("Reply.");
             for (std::size_t i = 1 + random() % 6; i > 0; --i) {
                 knowledge().AppendKeyword(word());
@@ -238,6 +268,9 @@ private:
     // Past 256 context hits a 32-bit tie value cannot tell neighbouring draws apart, so the
     // stored value decides ties that the draws alone would not.
     void AppendWideContext() {
+        if (++wideGroups_ > kWideGroupBudget) {
+            return;
+        }
         knowledge().AppendResponse("Wide.");
         knowledge().AppendKeyword("CAT");
         knowledge().AppendKeyword(KnowledgeBase::kContextMarker);
@@ -322,6 +355,7 @@ private:
     const std::uint8_t* data_;
     std::size_t size_;
     std::size_t at_ = 0;
+    std::size_t built_ = 0, wideGroups_ = 0, learnedEntries_ = 0;
     wobbet::testing::RecordingHost host_;
     FuzzRandom random_{false, 1};
     wobbet::ConversationEngine engine_{host_, random_};
