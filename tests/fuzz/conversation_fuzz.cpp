@@ -8,7 +8,6 @@
 // toggles Context and "R<n>" queues the next draw; any other line is said. Inside a text a
 // backslash followed by n stands for a line break, so pasted multi-line text is reachable too.
 #include <algorithm>
-#include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <deque>
@@ -25,6 +24,7 @@
 namespace {
 
 using wobbet::fuzzing::Require;
+using wobbet::testing::Learned;
 
 // Draws queued by the input first, then the runtime's sequence.
 class QueuedRandom final : public wobbet::RandomGenerator {
@@ -73,13 +73,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         input.remove_prefix(std::min(input.size(), line.size() + 1));
         const std::size_t tab = line.find('\t');
         host.calls.clear();
-        if (line.starts_with('T')) {
-            host.teachDialogs.push_back({wobbet::TeachDialogResult::kOk,
-                                         Decoded(line.substr(1, tab - 1)),
-                                         tab == line.npos ? "" : Decoded(line.substr(tab + 1))});
-            engine.OnTeach();
-        } else if (line == "X") {
-            host.teachDialogs.emplace_back();
+        if (line.starts_with('T') || line == "X") {
+            host.teachDialogs.push_back(
+                {line == "X" ? wobbet::TeachDialogResult::kCancel : wobbet::TeachDialogResult::kOk,
+                 Decoded(line.substr(1, tab - 1)),
+                 tab == line.npos ? "" : Decoded(line.substr(tab + 1))});
             engine.OnTeach();
         } else if (line == "C") {
             host.context = !host.context;
@@ -110,13 +108,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Require(engine.Mood() >= 0 && engine.Mood() <= 2, "the mood stays within 0 to 2");
     }
     std::string bytes;
-    Require(wobbet::WriteKnowledge(knowledge, &bytes) == wobbet::WriteOutcome::kComplete,
-            "learned records are written whole");
     wobbet::KnowledgeBase reloaded;
     reloaded.LoadSeedTables();
-    Require(
-        wobbet::ReadKnowledge(bytes, reloaded) == wobbet::ReadOutcome::kComplete &&
-            wobbet::testing::Learned(reloaded, 0, 0) == wobbet::testing::Learned(knowledge, 0, 0),
-        "the written file reads back into the same tables");
+    Require(wobbet::WriteKnowledge(knowledge, &bytes) == wobbet::WriteOutcome::kComplete &&
+                wobbet::ReadKnowledge(bytes, reloaded) == wobbet::ReadOutcome::kComplete &&
+                Learned(reloaded, 0, 0) == Learned(knowledge, 0, 0),
+            "learned records are written whole and read back into the same tables");
     return 0;
 }

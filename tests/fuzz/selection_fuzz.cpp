@@ -1,21 +1,21 @@
 // The indexed selection against the plain scan, the reference it must match exactly, over any
-// knowledge base: damaged, grown between selections so that the index must catch up, of tens of
-// thousands of records with common and rare words, or with hundreds of context keywords; any
-// memory, Context state and draws. Both must pick the same record, make the same learn decision
-// and use the same draws.
-//
-// The input is a program of one-byte operations, each followed by its operands (see Run).
+// knowledge base: damaged, grown, curated (records removed, edited, merged or forgotten) so that
+// the index must follow, of tens of thousands of records, or with hundreds of context keywords;
+// any memory, Context state and draws. Both must pick the same record, make the same learn
+// decision and use the same draws. The input is a program of one-byte operations (see Run).
 #include <algorithm>
 #include <array>
 #include <bit>
-#include <cstddef>
 #include <cstdint>
 #include <random>
 #include <string>
 #include <string_view>
+#include <unordered_set>
+#include <vector>
 
 #include "engine/conversation_engine.h"
 #include "engine/normalization.h"
+#include "engine/record_merge.h"
 #include "tests/fuzz/fuzz_check.h"
 #include "tests/support/recording_host.h"
 
@@ -24,6 +24,16 @@ namespace {
 using wobbet::KnowledgeBase;
 using wobbet::RandomGenerator;
 using wobbet::fuzzing::Require;
+
+// Under libFuzzer an input builds small tables, so that it runs hundreds of inputs a second; the
+// corpus replayed by ctest builds them at full size. Learning after a wide context adds hundreds
+// of entries at once, hence the budget of entries learned.
+#ifdef WOBBET_LIBFUZZER
+constexpr std::size_t kRecordBudget = 200, kWideGroupBudget = 2, kLearnedEntryBudget = 1000;
+#else
+constexpr std::size_t kRecordBudget = 30000, kWideGroupBudget = 1000,
+                      kLearnedEntryBudget = SIZE_MAX;
+#endif
 
 // Single words, and entries as an edited knowledge file can hold them.
 constexpr std::array<std::string_view, 16> kEntries = {
@@ -38,28 +48,24 @@ std::string Word(std::uint8_t byte) {
                       : "W" + std::to_string(byte - 160);
 }
 
-// Edge draws chosen by a seeded sequence, or the runtime's own generator, which jumps ahead.
+// The runtime's generator, which jumps ahead, or edge draws chosen by its numbers.
 class FuzzRandom final : public RandomGenerator {
 public:
-    FuzzRandom(bool edges, std::uint32_t seed) : edges_(edges), choices_(seed) { crt_.Seed(seed); }
+    FuzzRandom(bool edges, std::uint32_t seed) : edges_(edges) { crt_.Seed(seed); }
     void Seed(std::uint32_t seed) override { crt_.Seed(seed); }
     int Next() override {
         ++draws;
-        return edges_ ? kEdgeDraws[choices_() % kEdgeDraws.size()] : crt_.Next();
+        const int number = crt_.Next();
+        return edges_ ? kEdgeDraws[static_cast<std::size_t>(number) % kEdgeDraws.size()] : number;
     }
     void Discard(std::uint64_t count) override {
-        if (edges_) {
-            RandomGenerator::Discard(count);
-        } else {
-            draws += count;
-            crt_.Discard(count);
-        }
+        draws += count;
+        crt_.Discard(count);
     }
     std::uint64_t draws = 0;
 
 private:
     bool edges_;
-    std::minstd_rand choices_;
     wobbet::CrtRandom crt_;
 };
 
@@ -72,6 +78,19 @@ bool ContainsWord(std::string_view text, std::string_view word) {
         }
     }
     return false;
+}
+
+// The pieces of a text between two spaces: an entry without spaces stands between two spaces in
+// the text exactly when it is one of them, found without scanning a text of hundreds of words.
+using Pieces = std::unordered_set<std::string_view>;
+void AddPieces(std::string_view text, Pieces* pieces) {
+    for (std::size_t space = text.find(' '), next = 0;
+         space != text.npos && (next = text.find(' ', space + 1)) != text.npos; space = next) {
+        pieces->insert(text.substr(space + 1, next - space - 1));
+    }
+}
+bool ContainsWord(std::string_view text, const Pieces& pieces, std::string_view word) {
+    return word.find(' ') == word.npos ? pieces.contains(word) : ContainsWord(text, word);
 }
 
 // The straightforward selection: every keyword entry in table order, matched as a plain string
@@ -87,6 +106,8 @@ std::pair<std::int32_t, bool> PlainSelection(const KnowledgeBase& knowledge,
     float contextScore = 0.0f, bestTie = 0.0f;
     bool inContext = false;
     std::string seen = " ";
+    Pieces seenPieces, lastResponsePieces;
+    AddPieces(memory.LastResponse, &lastResponsePieces);
     for (std::size_t position = 0; position < knowledge.KeywordCount(); ++position) {
         const std::string_view entry = knowledge.Keyword(position);
         if (entry == KnowledgeBase::kContextMarker) {
@@ -101,15 +122,21 @@ std::pair<std::int32_t, bool> PlainSelection(const KnowledgeBase& knowledge,
             contextScore = 0.0f;
             inContext = false;
             seen = " ";
+            seenPieces.clear();
             hits = 0;
             ++group;
-        } else if (!ContainsWord(seen, entry)) {
+        } else if (!ContainsWord(seen, seenPieces, entry)) {
             if (inContext) {
-                contextScore += ContainsWord(memory.LastResponse, entry) ? 1.0f : 0.0f;
+                contextScore +=
+                    ContainsWord(memory.LastResponse, lastResponsePieces, entry) ? 1.0f : 0.0f;
             } else {
                 hits += ContainsWord(phrase, entry) ? 1 : 0;
             }
             seen.append(entry).push_back(' ');
+            for (std::size_t start = 0, end = 0; start <= entry.size(); start = end + 1) {
+                end = std::min(entry.find(' ', start), entry.size());
+                seenPieces.insert(entry.substr(start, end - start));
+            }
         }
     }
     const double contextHits = static_cast<std::int32_t>(bestTie);
@@ -126,41 +153,22 @@ public:
     Program(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
 
     void Run() {
+        using P = Program;
+        static constexpr void (P::*kOperations[])() = {&P::AppendReply,
+                                                       &P::AppendEntry,
+                                                       &P::Remember,
+                                                       &P::ToggleContext,
+                                                       &P::Learn,
+                                                       &P::CompareSelections,
+                                                       &P::Restart,
+                                                       &P::AppendManyRecords,
+                                                       &P::AppendWideContext,
+                                                       &P::Remove,
+                                                       &P::Edit,
+                                                       &P::Merge};
         knowledge().LoadSeedTables();
         while (at_ < size_) {
-            switch (Byte() % 9) {
-                case 0:
-                    knowledge().AppendResponse("Reply " + std::to_string(Byte()));
-                    break;
-                case 1:
-                    knowledge().AppendKeyword(Entry(Byte()));
-                    break;
-                case 2:
-                    Remember();
-                    break;
-                case 3:
-                    host_.context = !host_.context;
-                    break;
-                case 4:
-                    engine_.Learn("learned " + std::to_string(Byte()));
-                    break;
-                case 5:
-                    CompareSelections();
-                    break;
-                case 6:
-                    // Tables that do not start with the built-in records, now and then.
-                    knowledge() = KnowledgeBase();
-                    if ((Byte() & 1) != 0) {
-                        knowledge().LoadSeedTables();
-                    }
-                    break;
-                case 7:
-                    AppendManyRecords();
-                    break;
-                default:
-                    AppendWideContext();
-                    break;
-            }
+            (this->*kOperations[Byte() % std::size(kOperations)])();
         }
         CompareSelections();
     }
@@ -168,6 +176,11 @@ public:
 private:
     std::uint8_t Byte() { return at_ < size_ ? data_[at_++] : 0; }
     KnowledgeBase& knowledge() { return engine_.Knowledge(); }
+    // Any record, built-in, learned or one past the end, reached in one or two bytes.
+    std::size_t Record() {
+        const std::size_t byte = Byte();
+        return (byte < 128 ? byte : (byte - 128) << 8 | Byte()) % (knowledge().RecordCount() + 2);
+    }
 
     // A terminator, the context marker, a few bytes of anything (spaces and upper-case letters
     // included), or a word.
@@ -194,6 +207,24 @@ private:
         return text;
     }
 
+    void AppendReply() { knowledge().AppendResponse("Reply " + std::to_string(Byte())); }
+    void AppendEntry() { knowledge().AppendKeyword(Entry(Byte())); }
+    void ToggleContext() { host_.context = !host_.context; }
+    void Learn() {
+        const std::size_t entries = knowledge().KeywordCount();
+        if (learnedEntries_ < kLearnedEntryBudget) {
+            engine_.Learn("learned " + std::to_string(Byte()));
+        }
+        learnedEntries_ += knowledge().KeywordCount() - entries;
+    }
+    // Tables that do not start with the built-in records, now and then.
+    void Restart() {
+        knowledge() = KnowledgeBase();
+        if ((Byte() & 1) != 0) {
+            knowledge().LoadSeedTables();
+        }
+    }
+
     void Remember() {
         wobbet::ConversationMemory& memory = engine_.Memory();
         memory.LastResponse = Words();
@@ -218,8 +249,8 @@ private:
         const auto word = [&random] {
             return Word(static_cast<std::uint8_t>(std::min(random() % 256, random() % 256)));
         };
-        for (std::size_t record = 0; record < records && knowledge().GroupCount() < 30000;
-             ++record) {
+        for (std::size_t record = 0; record < records && built_ < kRecordBudget;
+             ++record, ++built_) {
             knowledge().AppendResponse("Reply.");
             for (std::size_t i = 1 + random() % 6; i > 0; --i) {
                 knowledge().AppendKeyword(word());
@@ -237,6 +268,9 @@ private:
     // Past 256 context hits a 32-bit tie value cannot tell neighbouring draws apart, so the
     // stored value decides ties that the draws alone would not.
     void AppendWideContext() {
+        if (++wideGroups_ > kWideGroupBudget) {
+            return;
+        }
         knowledge().AppendResponse("Wide.");
         knowledge().AppendKeyword("CAT");
         knowledge().AppendKeyword(KnowledgeBase::kContextMarker);
@@ -249,6 +283,45 @@ private:
             engine_.Memory().LastResponse += "W" + std::to_string(i) + " ";
         }
         engine_.Memory().LastResponseWords = 320;
+    }
+
+    // Forgets the last lesson, or removes up to four records, repeats and untouchable ones too.
+    void Remove() {
+        std::vector<std::size_t> records(Byte() % 5);
+        for (std::size_t& record : records) {
+            record = Record();
+        }
+        if (records.empty()) {
+            engine_.ForgetLastLesson();
+        }
+        knowledge().RemoveRecords(records);
+    }
+
+    void Edit() {
+        const std::size_t record = Record();
+        if ((Byte() & 1) != 0) {
+            knowledge().ReplaceReply(record, Words());
+        } else {
+            knowledge().ReplaceKeywords(record, Words(), Words());
+        }
+    }
+
+    // Merges copies of a few records, some with their first entry cut so that they are new.
+    void Merge() {
+        KnowledgeBase other;
+        for (std::size_t count = Byte() % 4 + 1; count > 0; --count) {
+            const std::size_t record = Record();
+            if (record < knowledge().RecordCount()) {
+                other.AppendResponse(knowledge().Response(record));
+                const std::size_t end = knowledge().GroupTerminator(record);
+                for (std::size_t entry = knowledge().GroupBegin(record) + Byte() % 2; entry < end;
+                     ++entry) {
+                    other.AppendKeyword(knowledge().Keyword(entry));
+                }
+                other.AppendKeyword(KnowledgeBase::kTerminator);
+            }
+        }
+        wobbet::AppendNewRecords(knowledge(), other);
     }
 
     void CompareSelections() {
@@ -282,6 +355,7 @@ private:
     const std::uint8_t* data_;
     std::size_t size_;
     std::size_t at_ = 0;
+    std::size_t built_ = 0, wideGroups_ = 0, learnedEntries_ = 0;
     wobbet::testing::RecordingHost host_;
     FuzzRandom random_{false, 1};
     wobbet::ConversationEngine engine_{host_, random_};

@@ -3,8 +3,11 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <functional>
 
+#include "storage/knowledge_format.h"
+#include "storage/knowledge_merge.h"
 #include "tests/support/case_table.h"
 #include "tests/support/faulty_file_system.h"
 #include "tests/support/knowledge_records.h"
@@ -46,20 +49,16 @@ protected:
     }
 };
 
-TEST_F(KnowledgeFileTest, MissingFileLoadsSilentlyAndIsCreatedEmptyAtShutdown) {
-    KnowledgeFile file(knowledgePath);
-    file.LoadKnowledge(knowledge, host);
-    file.SaveKnowledge(knowledge, host);
-    EXPECT_EQ(Joined(host.calls) + Learned(knowledge) + ReadBytes(knowledgePath), "|");
-    EXPECT_TRUE(OtherFiles().empty());
-}
-
-TEST_F(KnowledgeFileTest, RecordsLearnedInARunAreThereAtTheNextStart) {
+TEST_F(KnowledgeFileTest, MissingFileIsCreatedAtShutdownAndLearnedRecordsAreThereNextStart) {
+    KnowledgeFile first(knowledgePath);
+    first.LoadKnowledge(knowledge, host);
+    first.SaveKnowledge(knowledge, host);
+    EXPECT_EQ(ReadBytes(knowledgePath), "");
     WriteBytes(knowledgePath, "Old\nOLD\n!\nCONTEXT\n\n");
-    KnowledgeFile file(knowledgePath);
+    KnowledgeFile second(knowledgePath);
     // A leftover from a save that was cut off goes.
-    WriteBytes(file.TemporaryPath(), "half a save");
-    EXPECT_EQ(Run(file), "");
+    WriteBytes(second.TemporaryPath(), "half a save");
+    EXPECT_EQ(Run(second), "");
 
     KnowledgeBase nextRun;
     nextRun.LoadSeedTables();
@@ -75,6 +74,29 @@ TEST_F(KnowledgeFileTest, GroupWithoutAReplyIsReportedAfterSavingTheRecordsBefor
     KnowledgeFile(knowledgePath).SaveKnowledge(knowledge, host);
     EXPECT_EQ(Joined(host.calls), "ShowMessage Storage error: Space misalignment.;");
     EXPECT_EQ(ReadBytes(knowledgePath), "Whole\r\nA\r\n\r\n");
+}
+
+TEST_F(KnowledgeFileTest, MergeAppendsNewRecordsInOrderSkipsKnownOnesAndRefusesADamagedFile) {
+    ASSERT_EQ(ReadKnowledge(kOldFile, knowledge), ReadOutcome::kComplete);
+    // Records differing only in their context section are different records.
+    const std::string other = (directory / "Other.dat").string();
+    WriteBytes(other,
+               "Old\r\nOLD\r\n\r\nNew\r\nNEW\r\n\r\nOld\r\nOLD\r\n!\r\nCONTEXT\r\n\r\n"
+               "New\r\nNEW\r\n\r\nOld\r\nCONTEXT\r\n!\r\nOLD\r\n");
+    EXPECT_EQ(MergeNotice(MergeKnowledgeFile(other, knowledge), other),
+              "Merged 3 new records; 2 were already known.");
+    const std::string merged = Learned(knowledge);
+    EXPECT_EQ(merged, "Old;Old;New;Old;|OLD;!;CONTEXT;;OLD;;NEW;;CONTEXT;!;OLD;;");
+
+    WriteBytes(directory / "Damaged.dat", "New one\r\nD\r\n\r\n\r\nE\r\n");
+    for (const char* name : {"Damaged.dat", "Missing.dat"}) {
+        const std::string path = (directory / name).string();
+        const MergeResult refused = MergeKnowledgeFile(path, knowledge);
+        EXPECT_EQ(refused.outcome, MergeResult::Outcome::kRefused);
+        EXPECT_EQ(MergeNotice(refused, path),
+                  "Merge refused: " + path + " is damaged or unreadable; nothing was merged.");
+        EXPECT_EQ(Learned(knowledge), merged);
+    }
 }
 
 // Runs as the user nobody in a child process when the tests run as root, who reads whatever the
@@ -200,8 +222,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, SaveFailureTest, ::testing::ValuesIn(SaveFailure
 
 #ifndef _WIN32
 int Permissions(const std::string& path) {
-    struct stat status {};
-    return stat(path.c_str(), &status) == 0 ? static_cast<int>(status.st_mode & 0777) : -1;
+    return static_cast<int>(fs::status(path).permissions() & fs::perms::mask);
 }
 
 // The mode of the file being replaced, or -1 for none.
@@ -222,17 +243,34 @@ TEST_P(PermissionsTest, AreKeptAndNeverWidenedWhileWriting) {
 
 INSTANTIATE_TEST_SUITE_P(Modes, PermissionsTest, ::testing::Values(-1, 0600, 0640, 0644, 0400));
 
-TEST_F(KnowledgeFileTest, ReplacedFileKeepsItsOwner) {
-    if (geteuid() != 0) {
-        GTEST_SKIP() << "only root can give the knowledge file to another user";
+// A save clears away what killed saves left, and nothing else; it makes missing folders private.
+TEST_F(KnowledgeFileTest, SaveRemovesOnlyLeftoversOfEndedSavesAndMakesMissingFoldersPrivate) {
+    const pid_t child = fork();
+    if (child == 0) {
+        _exit(0);
     }
-    WriteBytes(knowledgePath, kOldFile);
-    ASSERT_EQ(chown(knowledgePath.c_str(), 65534, 65534), 0);
-    KnowledgeFile file(knowledgePath);
-    EXPECT_EQ(Run(file), "");
-    struct stat status {};
-    ASSERT_EQ(stat(knowledgePath.c_str(), &status), 0);
-    EXPECT_EQ(status.st_uid + status.st_gid, 2u * 65534u);
+    waitpid(child, nullptr, 0);
+    const std::string ended = std::to_string(child);
+    const std::vector<std::string> kept = {"Wobbet.dat." + std::to_string(getppid()) + ".tmp",
+                                           "Wobbet.dat.0" + ended + ".tmp",
+                                           "Wobbet.dat." + ended + ".tmp.old",
+                                           "Wobbet.dat." + ended + "x.tmp",
+                                           "Wobbet.dat..tmp",
+                                           "Other.dat." + ended + ".tmp",
+                                           "Wobbet.dat.99999999999.tmp"};
+    for (const std::string& name : kept) {
+        WriteBytes(directory / name, "kept");
+    }
+    WriteBytes(directory / ("Wobbet.dat." + ended + ".tmp"), "left by a killed save");
+    KnowledgeFile(knowledgePath).SaveKnowledge(knowledge, host);
+    std::vector<std::string> left = OtherFiles();
+    EXPECT_TRUE(std::is_permutation(left.begin(), left.end(), kept.begin(), kept.end()));
+
+    const fs::path folder = directory / "share" / "wobbet";
+    KnowledgeFile((folder / "Wobbet.dat").string()).SaveKnowledge(knowledge, host);
+    EXPECT_EQ(fs::status(folder).permissions(), fs::perms::owner_all);
+    EXPECT_EQ(fs::status(folder.parent_path()).permissions(), fs::perms::owner_all);
+    EXPECT_TRUE(host.calls.empty());
 }
 #endif
 
