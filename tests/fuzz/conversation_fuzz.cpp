@@ -1,16 +1,11 @@
-// Any sequence of turns: after each one, every learned keyword is a normalised word or the
-// context marker, every learned reply is non-empty and holds no line break, the memory holds
-// normalised forms, the mood stays within 0 to 2 and a Say displays exactly one answer, the
-// instruction or a known reply. At the end everything learned comes back whole from the
-// knowledge file's bytes.
-//
-// The input is read as lines: "T<phrase><TAB><reply>" teaches the pair, "X" cancels a Teach, "C"
-// toggles Context and "R<n>" queues the next draw; any other line is said. Inside a text a
-// backslash followed by n stands for a line break, so pasted multi-line text is reachable too.
+// After any turn, learned keywords are normalised words or the context marker, learned replies
+// are non-empty and hold no line break, the memory is normalised, the mood stays within 0 to 2
+// and a Say displays exactly one answer; at the end everything learned comes back whole from the
+// file's bytes. Each input line is a turn: "T<phrase><TAB><reply>" teaches, "X" cancels a Teach,
+// "C" toggles Context, "R<n>" seeds the generator, anything else is said. "\n" is a line break.
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
-#include <deque>
 #include <string>
 #include <string_view>
 
@@ -25,24 +20,6 @@ namespace {
 
 using wobbet::fuzzing::Require;
 using wobbet::testing::Learned;
-
-// Draws queued by the input first, then the runtime's sequence.
-class QueuedRandom final : public wobbet::RandomGenerator {
-public:
-    std::deque<int> queued;
-    void Seed(std::uint32_t seed) override { crt_.Seed(seed); }
-    int Next() override {
-        if (queued.empty()) {
-            return crt_.Next();
-        }
-        const int number = queued.front() % (kMax + 1);
-        queued.pop_front();
-        return number;
-    }
-
-private:
-    wobbet::CrtRandom crt_;
-};
 
 std::string Decoded(std::string_view text) {
     std::string decoded(text);
@@ -63,7 +40,7 @@ bool IsNormalised(const std::string& text) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     wobbet::testing::RecordingHost host;
-    QueuedRandom random;
+    wobbet::CrtRandom random;
     wobbet::ConversationEngine engine(host, random);
     wobbet::KnowledgeBase& knowledge = engine.Knowledge();
     knowledge.LoadSeedTables();
@@ -82,7 +59,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         } else if (line == "C") {
             host.context = !host.context;
         } else if (line.starts_with('R') && line.size() < 7) {
-            random.queued.push_back(std::atoi(std::string(line.substr(1)).c_str()));
+            random.Seed(static_cast<std::uint32_t>(std::atoi(std::string(line.substr(1)).c_str())));
         } else {
             host.inputs.push_back(Decoded(line));
             engine.OnSay();

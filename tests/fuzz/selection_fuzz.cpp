@@ -1,8 +1,6 @@
-// The indexed selection against the plain scan, the reference it must match exactly, over any
-// knowledge base: damaged, grown, curated (records removed, edited, merged or forgotten) so that
-// the index must follow, of tens of thousands of records, or with hundreds of context keywords;
-// any memory, Context state and draws. Both must pick the same record, make the same learn
-// decision and use the same draws. The input is a program of one-byte operations (see Run).
+// The indexed selection must match the plain scan (record, learn decision and draws) over any
+// tables: damaged, grown, curated so that the index must follow, huge, or with hundreds of context
+// keywords. The input is a program of one-byte operations (see Run).
 #include <algorithm>
 #include <array>
 #include <bit>
@@ -10,7 +8,6 @@
 #include <random>
 #include <string>
 #include <string_view>
-#include <unordered_set>
 #include <vector>
 
 #include "engine/conversation_engine.h"
@@ -25,9 +22,7 @@ using wobbet::KnowledgeBase;
 using wobbet::RandomGenerator;
 using wobbet::fuzzing::Require;
 
-// Under libFuzzer an input builds small tables, so that it runs hundreds of inputs a second; the
-// corpus replayed by ctest builds them at full size. Learning after a wide context adds hundreds
-// of entries at once, hence the budget of entries learned.
+// Small tables under libFuzzer keep it at hundreds of inputs a second; ctest replays at full size.
 #ifdef WOBBET_LIBFUZZER
 constexpr std::size_t kRecordBudget = 200, kWideGroupBudget = 2, kLearnedEntryBudget = 1000;
 #else
@@ -35,11 +30,10 @@ constexpr std::size_t kRecordBudget = 30000, kWideGroupBudget = 1000,
                       kLearnedEntryBudget = SIZE_MAX;
 #endif
 
-// Single words, and entries as an edited knowledge file can hold them.
 constexpr std::array<std::string_view, 16> kEntries = {
     "CAT", "DOG", "EMU",  "FOX",      "GNU",     "HEN",  "YAK",  "OWL",
     "cat", "Dog", " CAT", "DOG  EMU", "CAT DOG", "FOX ", "EMU!", "HELLO"};
-// Draws at the edges of the tie rule, the top one rounding up when stored at 32 bits.
+// Draws at the edges of the tie rule; the top one rounds up when stored at 32 bits.
 constexpr std::array<int, 6> kEdgeDraws = {0, 1, 16383, 16384, 32766, RandomGenerator::kMax};
 
 // An entry above, or W0 to W95.
@@ -70,8 +64,7 @@ private:
 };
 
 bool ContainsWord(std::string_view text, std::string_view word) {
-    for (std::size_t at = text.find(word, 1); at != std::string_view::npos;
-         at = text.find(word, at + 1)) {
+    for (std::size_t at = text.find(word, 1); at != text.npos; at = text.find(word, at + 1)) {
         if (text[at - 1] == ' ' && at + word.size() < text.size() &&
             text[at + word.size()] == ' ') {
             return true;
@@ -80,21 +73,7 @@ bool ContainsWord(std::string_view text, std::string_view word) {
     return false;
 }
 
-// The pieces of a text between two spaces: an entry without spaces stands between two spaces in
-// the text exactly when it is one of them, found without scanning a text of hundreds of words.
-using Pieces = std::unordered_set<std::string_view>;
-void AddPieces(std::string_view text, Pieces* pieces) {
-    for (std::size_t space = text.find(' '), next = 0;
-         space != text.npos && (next = text.find(' ', space + 1)) != text.npos; space = next) {
-        pieces->insert(text.substr(space + 1, next - space - 1));
-    }
-}
-bool ContainsWord(std::string_view text, const Pieces& pieces, std::string_view word) {
-    return word.find(' ') == word.npos ? pieces.contains(word) : ContainsWord(text, word);
-}
-
-// The straightforward selection: every keyword entry in table order, matched as a plain string
-// against the phrase or the previous reply, and one draw per group.
+// Every keyword entry in table order, matched as a plain string, and one draw per group.
 std::pair<std::int32_t, bool> PlainSelection(const KnowledgeBase& knowledge,
                                              const wobbet::ConversationMemory& memory, bool context,
                                              const std::string& phrase, std::int32_t wordCount,
@@ -106,8 +85,6 @@ std::pair<std::int32_t, bool> PlainSelection(const KnowledgeBase& knowledge,
     float contextScore = 0.0f, bestTie = 0.0f;
     bool inContext = false;
     std::string seen = " ";
-    Pieces seenPieces, lastResponsePieces;
-    AddPieces(memory.LastResponse, &lastResponsePieces);
     for (std::size_t position = 0; position < knowledge.KeywordCount(); ++position) {
         const std::string_view entry = knowledge.Keyword(position);
         if (entry == KnowledgeBase::kContextMarker) {
@@ -122,21 +99,15 @@ std::pair<std::int32_t, bool> PlainSelection(const KnowledgeBase& knowledge,
             contextScore = 0.0f;
             inContext = false;
             seen = " ";
-            seenPieces.clear();
             hits = 0;
             ++group;
-        } else if (!ContainsWord(seen, seenPieces, entry)) {
+        } else if (!ContainsWord(seen, entry)) {
             if (inContext) {
-                contextScore +=
-                    ContainsWord(memory.LastResponse, lastResponsePieces, entry) ? 1.0f : 0.0f;
+                contextScore += ContainsWord(memory.LastResponse, entry) ? 1.0f : 0.0f;
             } else {
                 hits += ContainsWord(phrase, entry) ? 1 : 0;
             }
             seen.append(entry).push_back(' ');
-            for (std::size_t start = 0, end = 0; start <= entry.size(); start = end + 1) {
-                end = std::min(entry.find(' ', start), entry.size());
-                seenPieces.insert(entry.substr(start, end - start));
-            }
         }
     }
     const double contextHits = static_cast<std::int32_t>(bestTie);
@@ -225,20 +196,17 @@ private:
         }
     }
 
+    // A memory as a turn leaves it, or now and then with a count that does not fit its reply.
     void Remember() {
         wobbet::ConversationMemory& memory = engine_.Memory();
         memory.LastResponse = Words();
         memory.LastInput = Words();
-        wobbet::Normalize(&memory.LastResponse, &memory.LastResponseWords);
         std::int32_t unused = 0;
+        wobbet::Normalize(&memory.LastResponse, &memory.LastResponseWords);
         wobbet::Normalize(&memory.LastInput, &unused);
         const std::uint8_t odd = Byte();
-        if (odd % 5 == 0) {
-            memory.LastResponseWords = odd % 4;
-        }
-        if (odd % 7 == 0) {
-            memory.LastResponse.clear();
-        }
+        memory.LastResponseWords = odd % 5 == 0 ? odd % 4 : memory.LastResponseWords;
+        memory.LastResponse.resize(odd % 7 == 0 ? 0 : memory.LastResponse.size());
     }
 
     // Up to 25,600 records at once, most words common and some rare, so that some groups share
