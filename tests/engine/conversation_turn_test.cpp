@@ -7,7 +7,6 @@
 namespace wobbet::testing {
 namespace {
 
-using testing::PrintTo;
 
 class TurnTest : public EngineTest {
 protected:

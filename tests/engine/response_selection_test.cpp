@@ -9,7 +9,6 @@
 namespace wobbet::testing {
 namespace {
 
-using testing::PrintTo;
 
 struct SelectionCase {
     const char* name;

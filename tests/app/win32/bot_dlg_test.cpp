@@ -18,10 +18,18 @@ namespace {
 
 using ::testing::ElementsAre;
 
-// Notes, as the character is let go, whether the knowledge file has been written.
+// Notes what the reply box shows as the reply is spoken, and whether the knowledge file has been
+// written as the character is let go.
 struct CharacterServer : testing::FakeAgentServer {
+    HWND window = nullptr;
     std::filesystem::path knowledgePath = std::filesystem::temp_directory_path() /
                                           ("wobbet-" + std::to_string(GetCurrentProcessId()));
+    AgentResult Speak(const std::string& text) override {
+        char shown[64] = {};
+        GetDlgItemTextA(window, IDC_REPLY, shown, sizeof shown);
+        calls.push_back(std::string("showing '") + shown + "'");
+        return FakeAgentServer::Speak(text);
+    }
     void ReleaseCharacter() override {
         calls.push_back(std::filesystem::exists(knowledgePath) ? "saved" : "not saved");
         FakeAgentServer::ReleaseCharacter();
@@ -58,6 +66,7 @@ TEST(BotDlgTest, StartsTheCharacterSpeaksEveryReplyAndSavesBeforeItStops) {
     ScriptedBotDlg dialog(server, server.knowledgePath.string());
     dialog.script = [&](HWND window) {
         startUp = std::exchange(server.calls, {});
+        server.window = window;
         SetDlgItemTextA(window, IDC_INPUT, "hello");
         SendMessageA(window, WM_COMMAND, MAKEWPARAM(IDC_SAY, BN_CLICKED), 0);
         say = std::exchange(server.calls, {});
@@ -70,7 +79,8 @@ TEST(BotDlgTest, StartsTheCharacterSpeaksEveryReplyAndSavesBeforeItStops) {
     EXPECT_THAT(startUp,
                 ElementsAre("Initialize", "CreateServer", "LoadDefaultCharacter", "GetCharacter 7",
                             "GetOriginalSize", "SetPosition 0 0", "Show 0", "Play Greet"));
-    EXPECT_THAT(say, ElementsAre("GetVisible", "StopAll 4", "Speak Hello.", "Play Pleased"));
+    EXPECT_THAT(
+        say, ElementsAre("GetVisible", "StopAll 4", "showing ''", "Speak Hello.", "Play Pleased"));
     EXPECT_STREQ(reply, "Hello.");
     EXPECT_THAT(server.calls, ElementsAre("saved", "ReleaseCharacter", "Unload 7", "ReleaseServer",
                                           "Uninitialize"));
