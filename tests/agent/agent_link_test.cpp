@@ -64,7 +64,7 @@ TEST_P(AgentStartTest, SetsTheStageAndReleasesOnlyWhatWasObtained) {
     EXPECT_EQ(std::exchange(server.calls, {}),
               Calls(kFullStart.begin(), kFullStart.begin() + GetParam().steps));
     const bool ready = GetParam().status == AgentLink::kReady;
-    EXPECT_EQ(random.Draws(), ready ? 2 : 0);
+    EXPECT_EQ(random.draws, ready ? 2 : 0);
     EXPECT_EQ(MakeEveryRequest(), ready ? kEveryRequest : Calls{});
     link.StopAgent();
     link.StopAgent();
@@ -102,7 +102,7 @@ TEST(AgentPlacement, DrawsTopThenLeftAndNeverDividesByZero) {
         ScriptedRandom random{32767, 1234};
         AgentLink(server, random).StartAgent();
         EXPECT_EQ(server.calls.at(5), placement.position);
-        EXPECT_EQ(random.Draws(), 2);
+        EXPECT_EQ(random.draws, 2);
     }
 }
 

@@ -1,14 +1,9 @@
-#include <gtest/gtest.h>
-
 #include <sstream>
 
 #include "tests/engine/engine_fixture.h"
-#include "tests/support/case_table.h"
-#include "tests/support/knowledge_records.h"
 
 namespace wobbet::testing {
 namespace {
-
 
 struct SelectionCase {
     const char* name;
@@ -36,7 +31,7 @@ TEST_P(SelectionTest, PicksTheRecordAndDecidesWhetherToLearn) {
     host.context = selection.context;
     std::istringstream draws(selection.draws);
     for (int draw = 0; draws >> draw;) {
-        random.Push(draw);
+        random.numbers.push_back(draw);
     }
     std::string phrase = selection.phrase;
     std::int32_t wordCount = 0;
@@ -45,7 +40,7 @@ TEST_P(SelectionTest, PicksTheRecordAndDecidesWhetherToLearn) {
 
     EXPECT_EQ(engine.SelectResponse(phrase, wordCount, &learn), selection.index);
     EXPECT_EQ(learn, selection.learn);
-    EXPECT_EQ(random.Remaining(), 0u);
+    EXPECT_TRUE(random.numbers.empty());
 }
 
 // Among the seeds, "good morning everybody" scores 1/3: 10922 draws a fraction just below it,
