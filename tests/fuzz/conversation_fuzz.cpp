@@ -1,6 +1,5 @@
-// A Say displays exactly one answer and the mood stays within 0 to 2; learned keywords are
-// normalised words or the context marker, learned replies are non-empty without line breaks, and
-// everything learned comes back whole from the file's bytes. Each input line is a turn:
+// A Say displays exactly one answer, the mood stays within 0 to 2, and everything learned, line
+// breaks in the texts included, comes back whole from the file's bytes. Each input line is a turn:
 // "T<phrase><TAB><reply>" teaches, "X" cancels a Teach, "C" toggles Context, "R<n>" seeds the
 // generator, anything else is said. "\n" is a line break.
 #include <algorithm>
@@ -10,7 +9,6 @@
 #include <string_view>
 
 #include "engine/conversation_engine.h"
-#include "engine/normalization.h"
 #include "storage/knowledge_format.h"
 #include "tests/fuzz/fuzz_check.h"
 #include "tests/support/knowledge_records.h"
@@ -64,18 +62,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             Require(displays == 1, "a Say displays exactly one answer");
         }
         Require(engine.Mood() >= 0 && engine.Mood() <= 2, "the mood stays within 0 to 2");
-    }
-    for (std::size_t entry = 0; entry < knowledge.KeywordCount(); ++entry) {
-        std::string word(knowledge.Keyword(entry)), again = " " + word + " ";
-        std::int32_t unused = 0;
-        wobbet::Normalize(&again, &unused);
-        Require(word.empty() || word == "!" || again == " " + word + " ",
-                "a keyword is a normalised word, the context marker or a terminator");
-    }
-    for (std::size_t record = 0; record < knowledge.ResponseCount(); ++record) {
-        const std::string_view reply = knowledge.Response(record);
-        Require(!reply.empty() && reply.find_first_of("\r\n") == reply.npos,
-                "a reply is never empty and holds no line break");
     }
     std::string bytes;
     wobbet::KnowledgeBase reloaded;

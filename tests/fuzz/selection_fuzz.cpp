@@ -160,14 +160,11 @@ private:
             return std::string(byte < 32 ? KnowledgeBase::kTerminator
                                          : KnowledgeBase::kContextMarker);
         }
-        if (byte < 64) {
-            std::string raw(1, static_cast<char>(Byte()));
-            for (std::size_t length = byte % 8; length > 0; --length) {
-                raw += static_cast<char>(Byte());
-            }
-            return raw;
+        std::string raw;
+        for (std::size_t length = byte < 64 ? byte % 8 + 1 : 0; length > 0; --length) {
+            raw += static_cast<char>(Byte());
         }
-        return Word(byte);
+        return byte < 64 ? raw : Word(byte);
     }
 
     std::string Words() {
@@ -267,11 +264,8 @@ private:
 
     void Edit() {
         const std::size_t record = Record();
-        if ((Byte() & 1) != 0) {
-            knowledge().ReplaceReply(record, Words());
-        } else {
-            knowledge().ReplaceKeywords(record, Words(), Words());
-        }
+        (Byte() & 1) != 0 ? knowledge().ReplaceReply(record, Words())
+                          : knowledge().ReplaceKeywords(record, Words(), Words());
     }
 
     // Merges copies of a few records, some with their first entry cut so that they are new.
