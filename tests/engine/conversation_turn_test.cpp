@@ -5,9 +5,8 @@ namespace {
 
 class TurnTest : public SeededEngineTest {
 protected:
-
-    // Says the text with every tie draw given (none when negative), then the other draws;
-    // returns the host calls after the three every turn starts with.
+    // Says the text, drawing tie for every group (none if negative), then draws; returns the
+    // host calls after the three every turn starts with.
     std::string Say(const std::string& text, int tie, std::vector<int> draws) {
         random.numbers.assign(tie < 0 ? 0 : engine.Knowledge().GroupCount(), tie);
         random.numbers.insert(random.numbers.end(), draws.begin(), draws.end());
@@ -21,18 +20,7 @@ protected:
     }
 };
 
-TEST_F(TurnTest, GoodMorningThenFineThanks) {
-    EXPECT_EQ(Say("Good morning!", 0, {100}), "Display Hello.;PlayAnimation Pleased;");
-    // Nothing matches, so the score is 0 and the earliest of the equal draws wins.
-    EXPECT_EQ(Say("Fine, thanks", 0, {12345}), "PlayAnimation Acknowledge;Display Hello.;");
-
-    EXPECT_EQ(Learned(engine.Knowledge()), "Fine, thanks;|HELLO;!;GOOD;MORNING;;");
-    EXPECT_EQ(engine.Memory().LastResponse, " HELLO ");
-    EXPECT_EQ(engine.Memory().LastResponseWords, 1);
-    EXPECT_EQ(engine.Memory().LastInput, " FINE THANKS ");
-    EXPECT_EQ(engine.Mood(), 1);
-}
-
+// A learning turn's record and memory are the console session's end-to-end test.
 TEST_F(TurnTest, MoodMovesBetweenZeroAndTwoShowingOnlyItsCrossings) {
     host.context = false;
     const std::vector<std::pair<const char*, const char*>> turns = {

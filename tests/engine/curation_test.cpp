@@ -35,8 +35,7 @@ TEST_F(CurationTest, ForgetWalksBackThroughTheSessionsLessonsSkippingDeletedOnes
 }
 
 TEST(PausedLearning, SayMakesTheSameDrawsAndAnimationsButStoresNothingWhileTeachStores) {
-    // A turn that would learn at mood 1, and one at mood 0, where the reply is drawn over the
-    // records there are.
+    // A turn that would learn at mood 1, and one at mood 0, drawing the reply over all records.
     for (std::size_t turnsBefore : {0u, 1u}) {
         RecordingHost hosts[2];
         CrtRandom randoms[2];

@@ -29,8 +29,7 @@ TEST(CrtRandomTest, GivesTheClassicRuntimeSequenceAndJumpsWhereRepeatedDrawsWoul
 }
 
 TEST(CrtRandomTest, DiscardCountsBeyondThirtyOneBits) {
-    // The sequence repeats after 2^32 draws: one short of that, the next draw is the one whose
-    // state is the seed itself.
+    // The sequence repeats after 2^32 draws; one short of that the state is the seed itself.
     constexpr std::uint64_t kPeriod = std::uint64_t{1} << 32;
     EXPECT_EQ(Draws(kPeriod - 1, 2), (std::vector<int>{0, 41}));
     EXPECT_EQ(Draws(kPeriod + 2, 2), (std::vector<int>{6334, 26500}));

@@ -43,10 +43,8 @@ TEST_P(SelectionTest, PicksTheRecordAndDecidesWhetherToLearn) {
     EXPECT_TRUE(random.numbers.empty());
 }
 
-// Among the seeds, "good morning everybody" scores 1/3: 10922 draws a fraction just below it,
-// 10923 one just above. With Context the previous reply counts as one more word: a full match
-// without context hits scores 1/2. 32767 draws a tie value of 1 once stored at 32 bits, a
-// context hit that never was.
+// 10922 draws just below 1/3, 10923 just above; with Context a full match without context hits
+// scores 1/2; 32767 draws a tie value of 1 once stored at 32 bits, a context hit that never was.
 INSTANTIATE_TEST_SUITE_P(
     Cases, SelectionTest,
     ::testing::Values(

@@ -1,7 +1,7 @@
 // A Say displays exactly one answer, the mood stays within 0 to 2, and everything learned, line
 // breaks in the texts included, comes back whole from the file's bytes. Each input line is a turn:
 // "T<phrase><TAB><reply>" teaches, "X" cancels a Teach, "C" toggles Context, "R<n>" seeds the
-// generator, anything else is said. "\n" is a line break.
+// generator, anything else is said. A CR in a text is a line break.
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
@@ -14,22 +14,9 @@
 #include "tests/support/knowledge_records.h"
 #include "tests/support/recording_host.h"
 
-namespace {
-
-using wobbet::fuzzing::Require;
-using wobbet::testing::Learned;
-
-std::string Decoded(std::string_view text) {
-    std::string decoded(text);
-    for (std::size_t at = decoded.find("\\n"); at != std::string::npos; at = decoded.find("\\n")) {
-        decoded.replace(at, 2, "\n");
-    }
-    return decoded;
-}
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    using wobbet::fuzzing::Require;
+    using wobbet::testing::Learned;
     wobbet::testing::RecordingHost host;
     wobbet::CrtRandom random;
     wobbet::ConversationEngine engine(host, random);
@@ -44,15 +31,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (line.starts_with('T') || line == "X") {
             host.teachDialogs.push_back(
                 {line == "X" ? wobbet::TeachDialogResult::kCancel : wobbet::TeachDialogResult::kOk,
-                 Decoded(line.substr(1, tab - 1)),
-                 tab == line.npos ? "" : Decoded(line.substr(tab + 1))});
+                 std::string(line.substr(1, tab - 1)),
+                 std::string(tab == line.npos ? "" : line.substr(tab + 1))});
             engine.OnTeach();
         } else if (line == "C") {
             host.context = !host.context;
         } else if (line.starts_with('R') && line.size() < 7) {
             random.Seed(static_cast<std::uint32_t>(std::atoi(std::string(line.substr(1)).c_str())));
         } else {
-            host.inputs.push_back(Decoded(line));
+            host.inputs.emplace_back(line);
             engine.OnSay();
             std::size_t displays = 0;
             for (const std::string& call : host.calls) {

@@ -43,24 +43,16 @@ std::string Word(std::uint8_t byte) {
 }
 
 // The runtime's generator, which jumps ahead, or edge draws chosen by its numbers.
-class FuzzRandom final : public RandomGenerator {
-public:
-    FuzzRandom(bool edges, std::uint32_t seed) : edges_(edges) { crt_.Seed(seed); }
-    void Seed(std::uint32_t seed) override { crt_.Seed(seed); }
+struct FuzzRandom final : RandomGenerator {
+    FuzzRandom(bool edgeDraws, std::uint32_t seed) : edges(edgeDraws) { crt.Seed(seed); }
+    void Seed(std::uint32_t seed) override { crt.Seed(seed); }
     int Next() override {
-        ++draws;
-        const int number = crt_.Next();
-        return edges_ ? kEdgeDraws[static_cast<std::size_t>(number) % kEdgeDraws.size()] : number;
+        const int number = crt.Next();
+        return edges ? kEdgeDraws[static_cast<std::size_t>(number) % kEdgeDraws.size()] : number;
     }
-    void Discard(std::uint64_t count) override {
-        draws += count;
-        crt_.Discard(count);
-    }
-    std::uint64_t draws = 0;
-
-private:
-    bool edges_;
-    wobbet::CrtRandom crt_;
+    void Discard(std::uint64_t count) override { crt.Discard(count); }
+    bool edges;
+    wobbet::CrtRandom crt;
 };
 
 bool ContainsWord(std::string_view text, std::string_view word) {
@@ -153,8 +145,7 @@ private:
         return (byte < 128 ? byte : (byte - 128) << 8 | Byte()) % (knowledge().RecordCount() + 2);
     }
 
-    // A terminator, the context marker, a few bytes of anything (spaces and upper-case letters
-    // included), or a word.
+    // A terminator, the context marker, a few bytes of anything, or a word.
     std::string Entry(std::uint8_t byte) {
         if (byte < 48) {
             return std::string(byte < 32 ? KnowledgeBase::kTerminator
@@ -206,8 +197,7 @@ private:
         memory.LastResponse.resize(odd % 7 == 0 ? 0 : memory.LastResponse.size());
     }
 
-    // Up to 25,600 records at once, most words common and some rare, so that some groups share
-    // words with thousands of others and some with none.
+    // Up to 25,600 records, some sharing words with thousands of others and some with none.
     void AppendManyRecords() {
         const std::size_t records = (Byte() + 1u) * 100u;
         std::mt19937 random(Byte());
@@ -230,8 +220,7 @@ private:
         }
     }
 
-    // Past 256 context hits a 32-bit tie value cannot tell neighbouring draws apart, so the
-    // stored value decides ties that the draws alone would not.
+    // Past 256 context hits a 32-bit tie value cannot tell neighbouring draws apart.
     void AppendWideContext() {
         if (++wideGroups_ > kWideGroupBudget) {
             return;
@@ -310,8 +299,9 @@ private:
 
         Require(index == plainIndex, "both selections pick the same record");
         Require(learn == plainLearn, "both selections make the same learn decision");
-        Require(random_.draws == plainRandom.draws, "both selections use as many draws");
-        Require(random_.Next() == plainRandom.Next(), "both leave the generator alike");
+        Require(random_.crt.Next() == plainRandom.crt.Next() &&
+                    random_.crt.Next() == plainRandom.crt.Next(),
+                "both selections use as many draws");
     }
 
     const std::uint8_t* data_;

@@ -43,7 +43,6 @@ constexpr const char* kExample = "Fine, thanks;Nice weather today.;|HELLO;!;GOOD
 INSTANTIATE_TEST_SUITE_P(
     Files, ReadTest,
     ::testing::Values(
-        ReadCase{"Empty", "", ReadOutcome::kComplete, "|", ""},
         ReadCase{"Example", kExampleFile, ReadOutcome::kComplete, kExample, kExampleFile},
         ReadCase{"LoneLineFeeds",
                  "Fine, thanks\nHELLO\n!\nGOOD\nMORNING\n\nNice weather today.\r\n\n",

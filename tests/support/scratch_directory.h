@@ -26,15 +26,8 @@ protected:
     }
 
     void TearDown() override {
-        // Gives back what a test took away, so that everything can be removed.
-        namespace fs = std::filesystem;
         std::error_code ignored;
-        fs::permissions(directory, fs::perms::owner_all, fs::perm_options::add, ignored);
-        for (const auto& entry : fs::directory_iterator(directory, ignored)) {
-            fs::permissions(entry.path(), fs::perms::owner_all,
-                            fs::perm_options::add | fs::perm_options::nofollow, ignored);
-        }
-        fs::remove_all(directory, ignored);
+        std::filesystem::remove_all(directory, ignored);
     }
 
     static std::string ReadBytes(const std::filesystem::path& name) {

