@@ -8,8 +8,7 @@
 
 namespace wobbet::testing {
 
-// A host that takes its input from a script and writes every call, in order, to a log.
-// ContextEnabled is a query and is not logged.
+// Takes input from a script and logs every call in order but the ContextEnabled query.
 class RecordingHost : public ConversationHost {
 public:
     std::deque<std::string> inputs;

@@ -16,8 +16,7 @@ namespace {
 
 using ::testing::ElementsAre;
 
-// Notes what the reply box shows as the reply is spoken, and whether the knowledge file has been
-// written as the character is let go.
+// Logs what the reply box shows during Speak, and whether the file is saved before release.
 struct CharacterServer : testing::FakeAgentServer {
     HWND window = nullptr;
     std::filesystem::path knowledgePath = std::filesystem::temp_directory_path() /
