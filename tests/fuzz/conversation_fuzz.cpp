@@ -1,6 +1,6 @@
 // A Say displays exactly one answer, the mood stays within 0 to 2, and everything learned, line
-// breaks in the texts included, comes back whole from the file's bytes. Each input line is a turn:
-// "T<phrase><TAB><reply>" teaches, "X" cancels a Teach, "C" toggles Context, "R<n>" seeds the
+// breaks in the texts made spaces, comes back whole from the file's bytes. Each input line is a
+// turn: "T<phrase><TAB><reply>" teaches, "X" cancels a Teach, "C" toggles Context, "R<n>" seeds the
 // generator, anything else is said. A CR in a text is a line break.
 #include <algorithm>
 #include <cstdint>
@@ -49,6 +49,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             Require(displays == 1, "a Say displays exactly one answer");
         }
         Require(engine.Mood() >= 0 && engine.Mood() <= 2, "the mood stays within 0 to 2");
+    }
+    for (std::size_t record = 0; record < knowledge.ResponseCount(); ++record) {
+        Require(knowledge.Response(record).find_first_of("\r\n") == std::string_view::npos,
+                "replies hold no line break");
     }
     std::string bytes;
     wobbet::KnowledgeBase reloaded;

@@ -36,7 +36,6 @@ constexpr std::array<std::string_view, 16> kEntries = {
 // Draws at the edges of the tie rule; the top one rounds up when stored at 32 bits.
 constexpr std::array<int, 6> kEdgeDraws = {0, 1, 16383, 16384, 32766, RandomGenerator::kMax};
 
-// An entry above, or W0 to W95.
 std::string Word(std::uint8_t byte) {
     return byte < 160 ? std::string(kEntries[byte % kEntries.size()])
                       : "W" + std::to_string(byte - 160);
