@@ -1,7 +1,6 @@
 #include "agent/agent_link.h"
 
 #include <gmock/gmock.h>
-#include <gtest/gtest.h>
 
 #include <utility>
 
@@ -23,8 +22,7 @@ const Calls kEveryRequest = {"GetVisible",  "Show 0",       "GetVisible",
                              "Speak Hello."};
 const Calls kFullStop = {"ReleaseCharacter", "Unload 7", "ReleaseServer", "Uninitialize"};
 
-// The step that fails, the stage start-up ends at, how many of its steps it takes, and the
-// requests of stop.
+// The failing step, the stage start-up ends at, how many steps it takes, and stop's requests.
 struct StartCase {
     const char* failAt;
     std::int16_t status;
@@ -39,8 +37,7 @@ protected:
     AgentLink link{server, random};
     RecordingHost host;
 
-    // Every request a conversation and Characters... make, Prepare with the character hidden and
-    // then shown; what reached the server. The reply is shown in every case.
+    // What reached the server of every request a session makes; the reply is shown anyway.
     Calls MakeEveryRequest() {
         server.visible = false;
         link.PrepareCharacter();
@@ -64,7 +61,7 @@ TEST_P(AgentStartTest, SetsTheStageAndReleasesOnlyWhatWasObtained) {
     EXPECT_EQ(std::exchange(server.calls, {}),
               Calls(kFullStart.begin(), kFullStart.begin() + GetParam().steps));
     const bool ready = GetParam().status == AgentLink::kReady;
-    EXPECT_EQ(random.Draws(), ready ? 2 : 0);
+    EXPECT_EQ(random.draws, ready ? 2 : 0);
     EXPECT_EQ(MakeEveryRequest(), ready ? kEveryRequest : Calls{});
     link.StopAgent();
     link.StopAgent();
@@ -84,8 +81,7 @@ INSTANTIATE_TEST_SUITE_P(
         // Once the character is obtained, failures are ignored.
         StartCase{"Speak", AgentLink::kReady, 8, kFullStop}));
 
-// A screen no larger than the character on an axis puts it at 0 there; both numbers are still
-// drawn, so the conversation's later draws stay where they were.
+// No room on an axis puts it at 0 there, still drawing both numbers for the later draws' sake.
 TEST(AgentPlacement, DrawsTopThenLeftAndNeverDividesByZero) {
     const struct {
         ScreenSize screen;
@@ -102,7 +98,7 @@ TEST(AgentPlacement, DrawsTopThenLeftAndNeverDividesByZero) {
         ScriptedRandom random{32767, 1234};
         AgentLink(server, random).StartAgent();
         EXPECT_EQ(server.calls.at(5), placement.position);
-        EXPECT_EQ(random.Draws(), 2);
+        EXPECT_EQ(random.draws, 2);
     }
 }
 

@@ -6,6 +6,8 @@
 
 #include "engine/conversation_engine.h"
 #include "engine/normalization.h"
+#include "tests/support/case_table.h"
+#include "tests/support/knowledge_records.h"
 #include "tests/support/recording_host.h"
 #include "tests/support/scripted_random.h"
 
@@ -26,6 +28,11 @@ protected:
         engine.Memory().LastResponse = lastResponse;
         engine.Memory().LastInput = lastInput;
     }
+};
+
+class SeededEngineTest : public EngineTest {
+protected:
+    void SetUp() override { engine.Knowledge().LoadSeedTables(); }
 };
 
 }  // namespace wobbet::testing

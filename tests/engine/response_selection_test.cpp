@@ -1,15 +1,9 @@
-#include <gtest/gtest.h>
-
 #include <sstream>
 
 #include "tests/engine/engine_fixture.h"
-#include "tests/support/case_table.h"
-#include "tests/support/knowledge_records.h"
 
 namespace wobbet::testing {
 namespace {
-
-using testing::PrintTo;
 
 struct SelectionCase {
     const char* name;
@@ -37,7 +31,7 @@ TEST_P(SelectionTest, PicksTheRecordAndDecidesWhetherToLearn) {
     host.context = selection.context;
     std::istringstream draws(selection.draws);
     for (int draw = 0; draws >> draw;) {
-        random.Push(draw);
+        random.numbers.push_back(draw);
     }
     std::string phrase = selection.phrase;
     std::int32_t wordCount = 0;
@@ -46,13 +40,11 @@ TEST_P(SelectionTest, PicksTheRecordAndDecidesWhetherToLearn) {
 
     EXPECT_EQ(engine.SelectResponse(phrase, wordCount, &learn), selection.index);
     EXPECT_EQ(learn, selection.learn);
-    EXPECT_EQ(random.Remaining(), 0u);
+    EXPECT_TRUE(random.numbers.empty());
 }
 
-// Among the seeds, "good morning everybody" scores 1/3: 10922 draws a fraction just below it,
-// 10923 one just above. With Context the previous reply counts as one more word: a full match
-// without context hits scores 1/2. 32767 draws a tie value of 1 once stored at 32 bits, a
-// context hit that never was.
+// 10922 draws just below 1/3, 10923 just above; with Context a full match without context hits
+// scores 1/2; 32767 draws a tie value of 1 once stored at 32 bits, a context hit that never was.
 INSTANTIATE_TEST_SUITE_P(
     Cases, SelectionTest,
     ::testing::Values(

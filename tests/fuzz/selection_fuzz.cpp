@@ -1,8 +1,6 @@
-// The indexed selection against the plain scan, the reference it must match exactly, over any
-// knowledge base: damaged, grown, curated (records removed, edited, merged or forgotten) so that
-// the index must follow, of tens of thousands of records, or with hundreds of context keywords;
-// any memory, Context state and draws. Both must pick the same record, make the same learn
-// decision and use the same draws. The input is a program of one-byte operations (see Run).
+// The indexed selection must match the plain scan (record, learn decision and draws) over any
+// tables: damaged, grown, curated so that the index must follow, huge, or with hundreds of context
+// keywords. The input is a program of one-byte operations (see Run).
 #include <algorithm>
 #include <array>
 #include <bit>
@@ -10,7 +8,6 @@
 #include <random>
 #include <string>
 #include <string_view>
-#include <unordered_set>
 #include <vector>
 
 #include "engine/conversation_engine.h"
@@ -25,9 +22,7 @@ using wobbet::KnowledgeBase;
 using wobbet::RandomGenerator;
 using wobbet::fuzzing::Require;
 
-// Under libFuzzer an input builds small tables, so that it runs hundreds of inputs a second; the
-// corpus replayed by ctest builds them at full size. Learning after a wide context adds hundreds
-// of entries at once, hence the budget of entries learned.
+// Small tables under libFuzzer keep it at hundreds of inputs a second; ctest replays at full size.
 #ifdef WOBBET_LIBFUZZER
 constexpr std::size_t kRecordBudget = 200, kWideGroupBudget = 2, kLearnedEntryBudget = 1000;
 #else
@@ -35,43 +30,32 @@ constexpr std::size_t kRecordBudget = 30000, kWideGroupBudget = 1000,
                       kLearnedEntryBudget = SIZE_MAX;
 #endif
 
-// Single words, and entries as an edited knowledge file can hold them.
 constexpr std::array<std::string_view, 16> kEntries = {
     "CAT", "DOG", "EMU",  "FOX",      "GNU",     "HEN",  "YAK",  "OWL",
     "cat", "Dog", " CAT", "DOG  EMU", "CAT DOG", "FOX ", "EMU!", "HELLO"};
-// Draws at the edges of the tie rule, the top one rounding up when stored at 32 bits.
+// Draws at the edges of the tie rule; the top one rounds up when stored at 32 bits.
 constexpr std::array<int, 6> kEdgeDraws = {0, 1, 16383, 16384, 32766, RandomGenerator::kMax};
 
-// An entry above, or W0 to W95.
 std::string Word(std::uint8_t byte) {
     return byte < 160 ? std::string(kEntries[byte % kEntries.size()])
                       : "W" + std::to_string(byte - 160);
 }
 
 // The runtime's generator, which jumps ahead, or edge draws chosen by its numbers.
-class FuzzRandom final : public RandomGenerator {
-public:
-    FuzzRandom(bool edges, std::uint32_t seed) : edges_(edges) { crt_.Seed(seed); }
-    void Seed(std::uint32_t seed) override { crt_.Seed(seed); }
+struct FuzzRandom final : RandomGenerator {
+    FuzzRandom(bool edgeDraws, std::uint32_t seed) : edges(edgeDraws) { crt.Seed(seed); }
+    void Seed(std::uint32_t seed) override { crt.Seed(seed); }
     int Next() override {
-        ++draws;
-        const int number = crt_.Next();
-        return edges_ ? kEdgeDraws[static_cast<std::size_t>(number) % kEdgeDraws.size()] : number;
+        const int number = crt.Next();
+        return edges ? kEdgeDraws[static_cast<std::size_t>(number) % kEdgeDraws.size()] : number;
     }
-    void Discard(std::uint64_t count) override {
-        draws += count;
-        crt_.Discard(count);
-    }
-    std::uint64_t draws = 0;
-
-private:
-    bool edges_;
-    wobbet::CrtRandom crt_;
+    void Discard(std::uint64_t count) override { crt.Discard(count); }
+    bool edges;
+    wobbet::CrtRandom crt;
 };
 
 bool ContainsWord(std::string_view text, std::string_view word) {
-    for (std::size_t at = text.find(word, 1); at != std::string_view::npos;
-         at = text.find(word, at + 1)) {
+    for (std::size_t at = text.find(word, 1); at != text.npos; at = text.find(word, at + 1)) {
         if (text[at - 1] == ' ' && at + word.size() < text.size() &&
             text[at + word.size()] == ' ') {
             return true;
@@ -80,21 +64,7 @@ bool ContainsWord(std::string_view text, std::string_view word) {
     return false;
 }
 
-// The pieces of a text between two spaces: an entry without spaces stands between two spaces in
-// the text exactly when it is one of them, found without scanning a text of hundreds of words.
-using Pieces = std::unordered_set<std::string_view>;
-void AddPieces(std::string_view text, Pieces* pieces) {
-    for (std::size_t space = text.find(' '), next = 0;
-         space != text.npos && (next = text.find(' ', space + 1)) != text.npos; space = next) {
-        pieces->insert(text.substr(space + 1, next - space - 1));
-    }
-}
-bool ContainsWord(std::string_view text, const Pieces& pieces, std::string_view word) {
-    return word.find(' ') == word.npos ? pieces.contains(word) : ContainsWord(text, word);
-}
-
-// The straightforward selection: every keyword entry in table order, matched as a plain string
-// against the phrase or the previous reply, and one draw per group.
+// Every keyword entry in table order, matched as a plain string, and one draw per group.
 std::pair<std::int32_t, bool> PlainSelection(const KnowledgeBase& knowledge,
                                              const wobbet::ConversationMemory& memory, bool context,
                                              const std::string& phrase, std::int32_t wordCount,
@@ -106,8 +76,6 @@ std::pair<std::int32_t, bool> PlainSelection(const KnowledgeBase& knowledge,
     float contextScore = 0.0f, bestTie = 0.0f;
     bool inContext = false;
     std::string seen = " ";
-    Pieces seenPieces, lastResponsePieces;
-    AddPieces(memory.LastResponse, &lastResponsePieces);
     for (std::size_t position = 0; position < knowledge.KeywordCount(); ++position) {
         const std::string_view entry = knowledge.Keyword(position);
         if (entry == KnowledgeBase::kContextMarker) {
@@ -122,21 +90,15 @@ std::pair<std::int32_t, bool> PlainSelection(const KnowledgeBase& knowledge,
             contextScore = 0.0f;
             inContext = false;
             seen = " ";
-            seenPieces.clear();
             hits = 0;
             ++group;
-        } else if (!ContainsWord(seen, seenPieces, entry)) {
+        } else if (!ContainsWord(seen, entry)) {
             if (inContext) {
-                contextScore +=
-                    ContainsWord(memory.LastResponse, lastResponsePieces, entry) ? 1.0f : 0.0f;
+                contextScore += ContainsWord(memory.LastResponse, entry) ? 1.0f : 0.0f;
             } else {
                 hits += ContainsWord(phrase, entry) ? 1 : 0;
             }
             seen.append(entry).push_back(' ');
-            for (std::size_t start = 0, end = 0; start <= entry.size(); start = end + 1) {
-                end = std::min(entry.find(' ', start), entry.size());
-                seenPieces.insert(entry.substr(start, end - start));
-            }
         }
     }
     const double contextHits = static_cast<std::int32_t>(bestTie);
@@ -182,21 +144,17 @@ private:
         return (byte < 128 ? byte : (byte - 128) << 8 | Byte()) % (knowledge().RecordCount() + 2);
     }
 
-    // A terminator, the context marker, a few bytes of anything (spaces and upper-case letters
-    // included), or a word.
+    // A terminator, the context marker, a few bytes of anything, or a word.
     std::string Entry(std::uint8_t byte) {
         if (byte < 48) {
             return std::string(byte < 32 ? KnowledgeBase::kTerminator
                                          : KnowledgeBase::kContextMarker);
         }
-        if (byte < 64) {
-            std::string raw(1, static_cast<char>(Byte()));
-            for (std::size_t length = byte % 8; length > 0; --length) {
-                raw += static_cast<char>(Byte());
-            }
-            return raw;
+        std::string raw;
+        for (std::size_t length = byte < 64 ? byte % 8 + 1 : 0; length > 0; --length) {
+            raw += static_cast<char>(Byte());
         }
-        return Word(byte);
+        return byte < 64 ? raw : Word(byte);
     }
 
     std::string Words() {
@@ -225,24 +183,20 @@ private:
         }
     }
 
+    // A memory as a turn leaves it, or now and then with a count that does not fit its reply.
     void Remember() {
         wobbet::ConversationMemory& memory = engine_.Memory();
         memory.LastResponse = Words();
         memory.LastInput = Words();
-        wobbet::Normalize(&memory.LastResponse, &memory.LastResponseWords);
         std::int32_t unused = 0;
+        wobbet::Normalize(&memory.LastResponse, &memory.LastResponseWords);
         wobbet::Normalize(&memory.LastInput, &unused);
         const std::uint8_t odd = Byte();
-        if (odd % 5 == 0) {
-            memory.LastResponseWords = odd % 4;
-        }
-        if (odd % 7 == 0) {
-            memory.LastResponse.clear();
-        }
+        memory.LastResponseWords = odd % 5 == 0 ? odd % 4 : memory.LastResponseWords;
+        memory.LastResponse.resize(odd % 7 == 0 ? 0 : memory.LastResponse.size());
     }
 
-    // Up to 25,600 records at once, most words common and some rare, so that some groups share
-    // words with thousands of others and some with none.
+    // Up to 25,600 records, some sharing words with thousands of others and some with none.
     void AppendManyRecords() {
         const std::size_t records = (Byte() + 1u) * 100u;
         std::mt19937 random(Byte());
@@ -265,8 +219,7 @@ private:
         }
     }
 
-    // Past 256 context hits a 32-bit tie value cannot tell neighbouring draws apart, so the
-    // stored value decides ties that the draws alone would not.
+    // Past 256 context hits a 32-bit tie value cannot tell neighbouring draws apart.
     void AppendWideContext() {
         if (++wideGroups_ > kWideGroupBudget) {
             return;
@@ -299,11 +252,8 @@ private:
 
     void Edit() {
         const std::size_t record = Record();
-        if ((Byte() & 1) != 0) {
-            knowledge().ReplaceReply(record, Words());
-        } else {
-            knowledge().ReplaceKeywords(record, Words(), Words());
-        }
+        (Byte() & 1) != 0 ? knowledge().ReplaceReply(record, Words())
+                          : knowledge().ReplaceKeywords(record, Words(), Words());
     }
 
     // Merges copies of a few records, some with their first entry cut so that they are new.
@@ -348,8 +298,9 @@ private:
 
         Require(index == plainIndex, "both selections pick the same record");
         Require(learn == plainLearn, "both selections make the same learn decision");
-        Require(random_.draws == plainRandom.draws, "both selections use as many draws");
-        Require(random_.Next() == plainRandom.Next(), "both leave the generator alike");
+        Require(random_.crt.Next() == plainRandom.crt.Next() &&
+                    random_.crt.Next() == plainRandom.crt.Next(),
+                "both selections use as many draws");
     }
 
     const std::uint8_t* data_;

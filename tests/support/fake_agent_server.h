@@ -8,8 +8,7 @@
 
 namespace wobbet::testing {
 
-// A character server that writes every request, in order, to a log and fails the request named
-// in failAt (the first word of its log line).
+// Logs every request in order and fails the one named in failAt (its log line's first word).
 struct FakeAgentServer : AgentServerPort {
     std::vector<std::string> calls;
     std::string failAt;

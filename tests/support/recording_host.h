@@ -8,8 +8,7 @@
 
 namespace wobbet::testing {
 
-// A host that takes its input from a script and writes every call, in order, to a log.
-// ContextEnabled is a query and is not logged.
+// Takes input from a script and logs every call in order but the ContextEnabled query.
 class RecordingHost : public ConversationHost {
 public:
     std::deque<std::string> inputs;
@@ -17,15 +16,8 @@ public:
     bool context = true;
     std::vector<std::string> calls;
 
-    std::string ReadInput() override {
-        calls.emplace_back("ReadInput");
-        if (inputs.empty()) {
-            return {};
-        }
-        std::string text = inputs.front();
-        inputs.pop_front();
-        return text;
-    }
+    std::string ReadInput() override { return Next("ReadInput", inputs); }
+    TeachDialogResult RunTeachDialog() override { return Next("RunTeachDialog", teachDialogs); }
     void ClearInput() override { calls.emplace_back("ClearInput"); }
     bool ContextEnabled() override { return context; }
     void SetContextEnabled(bool enabled) override {
@@ -39,14 +31,17 @@ public:
     }
     void PrepareCharacter() override { calls.emplace_back("PrepareCharacter"); }
     void ShowMessage(const std::string& text) override { calls.push_back("ShowMessage " + text); }
-    TeachDialogResult RunTeachDialog() override {
-        calls.emplace_back("RunTeachDialog");
-        if (teachDialogs.empty()) {
-            return {};
+
+private:
+    // The next scripted answer, or an empty one once the script has run out.
+    template <typename Answer>
+    Answer Next(const char* call, std::deque<Answer>& script) {
+        calls.emplace_back(call);
+        Answer answer = script.empty() ? Answer{} : script.front();
+        if (!script.empty()) {
+            script.pop_front();
         }
-        TeachDialogResult result = teachDialogs.front();
-        teachDialogs.pop_front();
-        return result;
+        return answer;
     }
 };
 

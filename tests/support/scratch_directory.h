@@ -19,23 +19,15 @@ protected:
     std::string knowledgePath;
 
     void SetUp() override {
-        std::random_device entropy;
-        directory =
-            std::filesystem::temp_directory_path() / ("wobbet-" + std::to_string(entropy()));
+        directory = std::filesystem::temp_directory_path() /
+                    ("wobbet-" + std::to_string(std::random_device()()));
         ASSERT_TRUE(std::filesystem::create_directory(directory));
         knowledgePath = (directory / "Wobbet.dat").string();
     }
 
     void TearDown() override {
-        // Gives back what a test took away, so that everything can be removed.
-        namespace fs = std::filesystem;
         std::error_code ignored;
-        fs::permissions(directory, fs::perms::owner_all, fs::perm_options::add, ignored);
-        for (const auto& entry : fs::directory_iterator(directory, ignored)) {
-            fs::permissions(entry.path(), fs::perms::owner_all,
-                            fs::perm_options::add | fs::perm_options::nofollow, ignored);
-        }
-        fs::remove_all(directory, ignored);
+        std::filesystem::remove_all(directory, ignored);
     }
 
     static std::string ReadBytes(const std::filesystem::path& name) {
@@ -57,22 +49,6 @@ protected:
             }
         }
         return names;
-    }
-
-    // A knowledge file of generated records, about 50 bytes each, with and without a context
-    // section.
-    static std::string GeneratedKnowledge(std::size_t records) {
-        std::string file;
-        file.reserve(records * 56);
-        for (std::size_t i = 0; i < records; ++i) {
-            const std::string number = std::to_string(i);
-            file += "Reply number " + number + " about things.\r\nWORD" + number + "\r\nTHING\r\n";
-            if (i % 10 == 0) {
-                file += "!\r\nCONTEXT" + number + "\r\n";
-            }
-            file += "\r\n";
-        }
-        return file;
     }
 };
 

@@ -10,32 +10,22 @@
 namespace wobbet::testing {
 
 // Gives the numbers it is handed, in order; running out is a test failure.
-class ScriptedRandom : public RandomGenerator {
-public:
-    ScriptedRandom() = default;
-    ScriptedRandom(std::initializer_list<int> numbers) : numbers_(numbers) {}
-
-    void Push(int number) { numbers_.push_back(number); }
-    void PushRepeated(int number, std::size_t times) {
-        numbers_.insert(numbers_.end(), times, number);
-    }
+struct ScriptedRandom : RandomGenerator {
+    ScriptedRandom(std::initializer_list<int> script = {}) : numbers(script) {}
     void Seed(std::uint32_t) override {}
     int Next() override {
-        ++draws_;
-        if (numbers_.empty()) {
+        ++draws;
+        if (numbers.empty()) {
             ADD_FAILURE() << "more random numbers drawn than scripted";
             return 0;
         }
-        const int number = numbers_.front();
-        numbers_.pop_front();
+        const int number = numbers.front();
+        numbers.pop_front();
         return number;
     }
-    int Draws() const { return draws_; }
-    std::size_t Remaining() const { return numbers_.size(); }
 
-private:
-    std::deque<int> numbers_;
-    int draws_ = 0;
+    std::deque<int> numbers;
+    int draws = 0;
 };
 
 }  // namespace wobbet::testing

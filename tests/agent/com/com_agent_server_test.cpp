@@ -1,6 +1,5 @@
-// The COM backend against a server built on the platform's own declarations of the interfaces.
-// Only the methods the program calls are in its vtables, each in the platform's slot, so a call
-// through a slot that our declarations misplace reaches the wrong method or none.
+// The COM backend against a server whose vtables hold the methods the program calls in the slots
+// the platform's own declarations give them: a misplaced slot reaches the wrong method or none.
 #include "agent/com/com_agent_server.h"
 
 #include <agtsvr.h>
@@ -131,8 +130,7 @@ protected:
     RecordingHost host;
 };
 
-// Texts reach the server converted from code page 1252, an empty one as an empty BSTR. What
-// start-up obtained is released by the end: by StopAgent, or else when the port goes.
+// Texts arrive converted from code page 1252, an empty one as an empty BSTR; all is released.
 TEST_P(ComAgentServerTest, ReachesTheSlotsTheProgramCallsAndLeavesNoReferenceBehind) {
     ASSERT_EQ(GetACP(), 1252u);
     platform.failAt = GetParam().failAt;

@@ -1,7 +1,6 @@
 #include "agent/desktop/character_voice.h"
 
 #include <gmock/gmock.h>
-#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <atomic>
@@ -13,8 +12,7 @@ using ::testing::Contains;
 using ::testing::IsSupersetOf;
 using ::testing::Not;
 
-// Whether there is voice data, whether there is a sound device, and after how many samples the
-// device fails, as one that went away does.
+// Voice data or not, a sound device or not, and the samples after which the device fails.
 class CharacterVoiceTest : public ::testing::TestWithParam<std::tuple<bool, bool, std::size_t>> {
 protected:
     std::atomic<std::size_t> samples = 0;
@@ -54,8 +52,7 @@ protected:
     }
 };
 
-// With voice data and a sound device, without either, or with a device that fails, every word
-// comes in its turn, and StopAll cuts the current text off and drops the queued ones.
+// Every word comes in its turn; StopAll cuts the current text off and drops the queued ones.
 TEST_P(CharacterVoiceTest, SpeaksEveryWordUntilCutOff) {
     const auto [voiceData, device, failAfter] = GetParam();
     desktop::CharacterVoice voice(
@@ -75,7 +72,6 @@ TEST_P(CharacterVoiceTest, SpeaksEveryWordUntilCutOff) {
     EXPECT_EQ(flushes, failAfter == SIZE_MAX ? 1 : 0);
 }
 
-// Voice data, a sound device, and the samples after which it fails.
 INSTANTIATE_TEST_SUITE_P(Outputs, CharacterVoiceTest,
                          ::testing::Values(std::tuple(true, true, SIZE_MAX),
                                            std::tuple(false, true, 0), std::tuple(true, false, 0),

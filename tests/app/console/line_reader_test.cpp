@@ -9,8 +9,7 @@
 namespace wobbet {
 namespace {
 
-// A line far longer than the reader's chunk, of a size that once took seconds, arrives whole;
-// then short lines across many chunks, and a last one without a line feed.
+// A line far longer than the reader's chunk, short lines across many chunks, a last one bare.
 TEST(LineReaderTest, LongLineArrivesWhole) {
     const std::string longLine = std::string(48 * 1000 * 1000, 'a') + "z";
     std::string text = longLine + "\r\n";

@@ -1,7 +1,6 @@
 #include "app/win32/bot_dlg.h"
 
 #include <gmock/gmock.h>
-#include <gtest/gtest.h>
 
 #include <filesystem>
 #include <functional>
@@ -10,7 +9,6 @@
 #include "app/win32/minimized_icon.h"
 #include "app/win32/resource_ids.h"
 #include "app/win32/single_instance.h"
-#include "app/win32/system_menu.h"
 #include "tests/support/fake_agent_server.h"
 
 namespace wobbet {
@@ -18,10 +16,17 @@ namespace {
 
 using ::testing::ElementsAre;
 
-// Notes, as the character is let go, whether the knowledge file has been written.
+// Logs what the reply box shows during Speak, and whether the file is saved before release.
 struct CharacterServer : testing::FakeAgentServer {
+    HWND window = nullptr;
     std::filesystem::path knowledgePath = std::filesystem::temp_directory_path() /
                                           ("wobbet-" + std::to_string(GetCurrentProcessId()));
+    AgentResult Speak(const std::string& text) override {
+        char shown[64] = {};
+        GetDlgItemTextA(window, IDC_REPLY, shown, sizeof shown);
+        calls.push_back(std::string("showing '") + shown + "'");
+        return FakeAgentServer::Speak(text);
+    }
     void ReleaseCharacter() override {
         calls.push_back(std::filesystem::exists(knowledgePath) ? "saved" : "not saved");
         FakeAgentServer::ReleaseCharacter();
@@ -58,6 +63,7 @@ TEST(BotDlgTest, StartsTheCharacterSpeaksEveryReplyAndSavesBeforeItStops) {
     ScriptedBotDlg dialog(server, server.knowledgePath.string());
     dialog.script = [&](HWND window) {
         startUp = std::exchange(server.calls, {});
+        server.window = window;
         SetDlgItemTextA(window, IDC_INPUT, "hello");
         SendMessageA(window, WM_COMMAND, MAKEWPARAM(IDC_SAY, BN_CLICKED), 0);
         say = std::exchange(server.calls, {});
@@ -70,21 +76,17 @@ TEST(BotDlgTest, StartsTheCharacterSpeaksEveryReplyAndSavesBeforeItStops) {
     EXPECT_THAT(startUp,
                 ElementsAre("Initialize", "CreateServer", "LoadDefaultCharacter", "GetCharacter 7",
                             "GetOriginalSize", "SetPosition 0 0", "Show 0", "Play Greet"));
-    EXPECT_THAT(say, ElementsAre("GetVisible", "StopAll 4", "Speak Hello.", "Play Pleased"));
+    EXPECT_THAT(
+        say, ElementsAre("GetVisible", "StopAll 4", "showing ''", "Speak Hello.", "Play Pleased"));
     EXPECT_STREQ(reply, "Hello.");
     EXPECT_THAT(server.calls, ElementsAre("saved", "ReleaseCharacter", "Unload 7", "ReleaseServer",
                                           "Uninitialize"));
 }
 
-TEST(ShellRulesTest, IconOffsetAboutCommandAndRunningCopy) {
-    // Truncating toward zero.
+// The About command and a second start are the end-to-end tests'.
+TEST(ShellRulesTest, IconOffsetTruncatesAndAnotherUsersCopyCounts) {
     EXPECT_EQ(CenteredIconOffset(37, 32), 3);
-    EXPECT_EQ(CenteredIconOffset(36, 32), 2);
     EXPECT_EQ(CenteredIconOffset(28, 32), -1);
-    for (WPARAM command : {0x0Fu, 0x10u, 0x1Fu, 0x20u, unsigned{SC_CLOSE}}) {
-        EXPECT_EQ(IsAboutCommand(command), command >= 0x10 && command <= 0x1F) << command;
-    }
-    EXPECT_TRUE(IsAnotherInstanceRunning(ERROR_ALREADY_EXISTS));
     EXPECT_TRUE(IsAnotherInstanceRunning(ERROR_ACCESS_DENIED));
     EXPECT_FALSE(IsAnotherInstanceRunning(ERROR_INVALID_HANDLE));
 }
