@@ -1,6 +1,6 @@
 #include "storage/knowledge_file.h"
 
-#include <gtest/gtest.h>
+#include <gmock/gmock.h>
 #include <sys/stat.h>
 
 #include "storage/knowledge_format.h"
@@ -12,6 +12,7 @@
 #include "tests/support/scratch_directory.h"
 
 #ifndef _WIN32
+#include <sys/wait.h>
 #include <unistd.h>
 #endif
 
@@ -209,6 +210,25 @@ TEST_P(PermissionsTest, AreKeptAndNeverWidenedWhileWriting) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Modes, PermissionsTest, ::testing::Values(-1, 0600, 0640, 0644, 0400));
+
+// What killed saves left goes; a running copy's temporary file and other names stay.
+TEST_F(KnowledgeFileTest, SaveRemovesOnlyLeftoversOfEndedSaves) {
+    const pid_t child = fork();
+    if (child == 0) {
+        _exit(0);
+    }
+    waitpid(child, nullptr, 0);
+    const std::string ended = std::to_string(child);
+    const std::vector<std::string> kept = {"Wobbet.dat." + std::to_string(getppid()) + ".tmp",
+                                           "Wobbet.dat.0" + ended + ".tmp",
+                                           "Other.dat." + ended + ".tmp"};
+    for (const std::string& name : kept) {
+        WriteBytes(directory / name, "kept");
+    }
+    WriteBytes(directory / ("Wobbet.dat." + ended + ".tmp"), "left by a killed save");
+    KnowledgeFile(knowledgePath).SaveKnowledge(knowledge, host);
+    EXPECT_THAT(OtherFiles(), ::testing::UnorderedElementsAreArray(kept));
+}
 #endif
 
 }  // namespace
