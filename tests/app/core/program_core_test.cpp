@@ -5,6 +5,7 @@
 
 #include <optional>
 
+#include "engine/learned_records.h"
 #include "tests/support/fake_agent_server.h"
 #include "tests/support/faulty_file_system.h"
 #include "tests/support/recording_host.h"
@@ -33,6 +34,7 @@ public:
     void ShowMessage(const std::string& text) override { Log("ShowMessage ", text); }
     TeachDialogResult RunTeachDialog() override { return script.RunTeachDialog(); }
     void ShowAnimation(const std::string& name) override { Log("ShowAnimation ", name); }
+    void KnowledgeChanged() override { Log("KnowledgeChanged", ""); }
 
 private:
     void Log(const std::string& call, const std::string& text) { log_.push_back(call + text); }
@@ -104,6 +106,31 @@ TEST_F(ProgramCoreTest, ShutdownSavesOnceBeforeTheCharacterStops) {
                 ElementsAre("ShowMessage Storage error: Save failed.", "ReleaseCharacter",
                             "Unload 7", "ReleaseServer", "Uninitialize"));
     EXPECT_FALSE(std::filesystem::exists(knowledgePath));
+}
+
+TEST_F(ProgramCoreTest, CurationTellsWhatItDidAndWhenTheRecordsChanged) {
+    Start(false);
+    window.script.teachDialogs = {{TeachDialogResult::kOk, "sky", "blue"}};
+    core->Teach();
+    const std::size_t taught = kSeedResponseCount;
+    EXPECT_FALSE(core->EditReply(taught, " "));
+    EXPECT_FALSE(core->EditKeywords(taught, "the is"));
+    EXPECT_TRUE(core->EditKeywords(taught, "the Sky, above"));
+    EXPECT_EQ(DescribeRecord(core->Engine().Knowledge(), taught).keywords, "SKY ABOVE");
+    core->ForgetLastLesson();
+    core->ForgetLastLesson();
+    core->MergeKnowledgeFile("missing.dat");
+    EXPECT_THAT(
+        server.calls,
+        ElementsAre("SetContextEnabled 1", "SetContextEnabled 0", "ShowAnimation Acknowledge",
+                    "KnowledgeChanged",
+                    "ShowMessage A reply cannot be empty; the record is unchanged.",
+                    "ShowMessage Keywords need at least one word that is not a common one like "
+                    "\"the\" or \"is\"; the record is unchanged.",
+                    "KnowledgeChanged", "KnowledgeChanged", "ShowMessage Forgot: Blue",
+                    "ShowMessage Nothing learned in this session to forget.",
+                    "ShowMessage Merge refused: missing.dat is damaged or unreadable; nothing "
+                    "was merged."));
 }
 
 }  // namespace
