@@ -65,7 +65,7 @@ void KnowledgeWindow::Refresh() {
 }
 
 void KnowledgeWindow::StartFilter() {
-    if (filtering_.isRunning()) {
+    if (filterRunning_) {
         filterAgain_ = true;
         return;
     }
@@ -89,6 +89,7 @@ void KnowledgeWindow::StartFilter() {
         ShowCount();
         return;
     }
+    filterRunning_ = true;
     filtering_.setFuture(QtConcurrent::run([snapshot = &filterSnapshot_, filter] {
         std::vector<std::uint32_t> serials;
         for (const std::size_t record : FilterLearnedRecords(*snapshot, filter)) {
@@ -99,6 +100,7 @@ void KnowledgeWindow::StartFilter() {
 }
 
 void KnowledgeWindow::FilterFinished() {
+    filterRunning_ = false;
     if (filterAgain_) {
         filterAgain_ = false;
         StartFilter();
@@ -125,7 +127,8 @@ void KnowledgeWindow::ShowCount() {
         setWindowTitle(
             tr("Knowledge (%1 of %2 records)").arg(QLocale().toString(model_->rowCount()), count));
     } else {
-        setWindowTitle(tr("Knowledge (%1 records)").arg(count));
+        setWindowTitle(learned == 1 ? tr("Knowledge (1 record)")
+                                    : tr("Knowledge (%1 records)").arg(count));
     }
 }
 

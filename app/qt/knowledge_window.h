@@ -33,7 +33,7 @@ public:
     QTableView* Table() const { return table_; }
     KnowledgeModel* Model() const { return model_; }
     // Whether a filter is still being worked out.
-    bool Filtering() const { return filtering_.isRunning() || filterDelay_.isActive(); }
+    bool Filtering() const { return filterRunning_ || filterDelay_.isActive(); }
 
 public slots:
     // The learned records changed: a lesson, a forget, an edit, a delete or a merge.
@@ -54,6 +54,8 @@ private:
     QTimer filterDelay_;
     KnowledgeBase filterSnapshot_;
     QFutureWatcher<std::vector<std::uint32_t>> filtering_;
+    // Until its result has come back to this thread.
+    bool filterRunning_ = false;
     // The filter or the tables changed while a filter ran: its result is already out of date.
     bool filterAgain_ = false;
 };
