@@ -11,9 +11,16 @@ constexpr std::string_view kHelp =
     "  /teach        teach a reply: you are asked for the phrase, then for the reply\n"
     "  /context on   take the previous exchange into account (on at start)\n"
     "  /context off  answer each phrase on its own\n"
+    "  /undo         forget the last reply learned in this session (again: the one before)\n"
+    "  /learn off    stop learning from what you say (/teach still teaches)\n"
+    "  /learn on     learn again (on at start)\n"
+    "  /merge FILE   add the records of another knowledge file that are new here\n"
     "  /help         show this help\n"
     "  /quit         keep what was learned and leave (so do Ctrl+D and Ctrl+C)\n"
     "A line starting with // is said without its first /.";
+
+// The rest of the line is the path, spaces and all.
+constexpr std::string_view kMergeCommand = "/merge ";
 
 }  // namespace
 
@@ -50,6 +57,12 @@ bool ConsoleSession::RunCommand(const std::string& line) {
     }
     if (line == "/context on" || line == "/context off") {
         host_.SetContextEnabled(line == "/context on");
+    } else if (line == "/learn on" || line == "/learn off") {
+        core_.SetLearningEnabled(line == "/learn on");
+    } else if (line == "/undo") {
+        core_.ForgetLastLesson();
+    } else if (line.starts_with(kMergeCommand) && line.size() > kMergeCommand.size()) {
+        core_.MergeKnowledgeFile(line.substr(kMergeCommand.size()));
     } else if (line == "/help") {
         if (interactive_) {
             WriteLine(out_, kHelp);

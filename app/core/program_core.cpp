@@ -3,11 +3,38 @@
 #include <ctime>
 #include <utility>
 
+#include "engine/learned_records.h"
+#include "engine/normalization.h"
+#include "storage/knowledge_merge.h"
+
 namespace wobbet {
+namespace {
+
+constexpr std::string_view kForgotNotice = "Forgot: ";
+constexpr std::string_view kNothingToForgetNotice = "Nothing learned in this session to forget.";
+constexpr std::string_view kEmptyReplyRefusal = "A reply cannot be empty; the record is unchanged.";
+constexpr std::string_view kNoKeywordsRefusal =
+    "Keywords need at least one word that is not a common one like \"the\" or \"is\"; the "
+    "record is unchanged.";
+constexpr std::string_view kNotLearnedRefusal =
+    "That record is no longer among the learned ones; nothing was changed.";
+
+bool HasWords(std::string text) {
+    std::int32_t wordCount = 0;
+    Normalize(&text, &wordCount);
+    return wordCount > 0;
+}
+
+bool IsBlank(std::string_view text) {
+    return text.find_first_not_of(" \t\r\n") == std::string_view::npos;
+}
+
+}  // namespace
 
 ProgramCore::ProgramCore(ShellWindow& window, std::string knowledgePath,
                          AgentServerPort* characterServer, FileSystem& fileSystem)
     : window_(window),
+      fileSystem_(fileSystem),
       engine_(*this, random_),
       knowledgeFile_(std::move(knowledgePath), fileSystem) {
     if (characterServer != nullptr) {
@@ -32,18 +59,98 @@ void ProgramCore::Start(std::uint32_t seed, std::string_view characterNotFound) 
     window_.SetContextEnabled(true);
 }
 
+template <typename Turn>
+void ProgramCore::RunTurn(Turn turn) {
+    const KnowledgeBase& knowledge = engine_.Knowledge();
+    const std::size_t replies = knowledge.ResponseCount();
+    const std::size_t entries = knowledge.KeywordCount();
+    turn();
+    if (knowledge.ResponseCount() != replies || knowledge.KeywordCount() != entries) {
+        window_.KnowledgeChanged();
+    }
+}
+
 void ProgramCore::Say() {
-    engine_.OnSay();
+    RunTurn([this] { engine_.OnSay(); });
 }
 
 void ProgramCore::Teach() {
-    engine_.OnTeach();
+    RunTurn([this] { engine_.OnTeach(); });
 }
 
 void ProgramCore::Characters() {
     if (character_) {
         character_->OnCharacters();
     }
+}
+
+void ProgramCore::ForgetLastLesson() {
+    const std::optional<std::string> reply = engine_.ForgetLastLesson();
+    if (!reply) {
+        window_.ShowNotice(std::string(kNothingToForgetNotice));
+        return;
+    }
+    window_.KnowledgeChanged();
+    window_.ShowNotice(std::string(kForgotNotice) + *reply);
+}
+
+void ProgramCore::MergeKnowledgeFile(const std::string& path) {
+    const MergeResult result = wobbet::MergeKnowledgeFile(path, engine_.Knowledge(), fileSystem_);
+    if (result.counts.added > 0) {
+        window_.KnowledgeChanged();
+    }
+    window_.ShowNotice(MergeNotice(result, path));
+}
+
+void ProgramCore::DeleteRecords(std::span<const std::size_t> records) {
+    if (engine_.Knowledge().RemoveRecords(records) > 0) {
+        window_.KnowledgeChanged();
+    }
+}
+
+bool ProgramCore::EditReply(std::size_t record, std::string reply) {
+    if (IsBlank(reply)) {
+        return Refuse(kEmptyReplyRefusal);
+    }
+    return Edited(engine_.Knowledge().ReplaceReply(record, std::move(reply)));
+}
+
+bool ProgramCore::EditKeywords(std::size_t record, std::string keywords) {
+    // A record may do without context, but it needs a word to be found by.
+    if (!HasWords(keywords)) {
+        return Refuse(kNoKeywordsRefusal);
+    }
+    if (!engine_.Knowledge().IsLearnedRecord(record)) {
+        return Edited(false);
+    }
+    std::string context = DescribeRecord(engine_.Knowledge(), record).contextKeywords;
+    return Edited(
+        engine_.Knowledge().ReplaceKeywords(record, std::move(keywords), std::move(context)));
+}
+
+bool ProgramCore::EditContextKeywords(std::size_t record, std::string contextKeywords) {
+    if (!IsBlank(contextKeywords) && !HasWords(contextKeywords)) {
+        return Refuse(kNoKeywordsRefusal);
+    }
+    if (!engine_.Knowledge().IsLearnedRecord(record)) {
+        return Edited(false);
+    }
+    std::string keywords = DescribeRecord(engine_.Knowledge(), record).keywords;
+    return Edited(engine_.Knowledge().ReplaceKeywords(record, std::move(keywords),
+                                                      std::move(contextKeywords)));
+}
+
+bool ProgramCore::Refuse(std::string_view refusal) {
+    window_.ShowMessage(std::string(refusal));
+    return false;
+}
+
+bool ProgramCore::Edited(bool applied) {
+    if (!applied) {
+        return Refuse(kNotLearnedRefusal);
+    }
+    window_.KnowledgeChanged();
+    return true;
 }
 
 void ProgramCore::Shutdown() {

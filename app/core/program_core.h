@@ -1,7 +1,9 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -46,6 +48,26 @@ public:
     void Teach();
     void Characters();
 
+    // Curating what was learned. Every change is told to the window through KnowledgeChanged;
+    // notices go to its ShowNotice, refusals to its ShowMessage.
+    //
+    // Forgets the newest lesson of this session still held, and says what it was.
+    void ForgetLastLesson();
+    // While off, Say stores nothing; Teach still does.
+    void SetLearningEnabled(bool enabled) { engine_.SetLearningEnabled(enabled); }
+    bool LearningEnabled() const { return engine_.LearningEnabled(); }
+    // Appends the records of another knowledge file that are not known yet. A file that cannot
+    // be read whole is refused and changes nothing; the session's own file is saved as before.
+    void MergeKnowledgeFile(const std::string& path);
+    // Deletes the learned records among the given ones.
+    void DeleteRecords(std::span<const std::size_t> records);
+    // False, with a message, when the edit is refused: an empty reply, keywords that leave no
+    // word once normalised (context keywords may be emptied), or a record that is not a learned
+    // one. Keywords are normalised as learned ones are.
+    bool EditReply(std::size_t record, std::string reply);
+    bool EditKeywords(std::size_t record, std::string keywords);
+    bool EditContextKeywords(std::size_t record, std::string contextKeywords);
+
     // Saves what was learned (unless the knowledge file could not be read whole), then stops the
     // character. Runs once; later calls do nothing.
     void Shutdown();
@@ -54,6 +76,9 @@ public:
     ConversationEngine& Engine() { return engine_; }
     const ConversationEngine& Engine() const { return engine_; }
     const KnowledgeFile& File() const { return knowledgeFile_; }
+    // For a save of a snapshot on another thread: one save at a time, and none once Shutdown
+    // has begun.
+    KnowledgeFile& File() { return knowledgeFile_; }
     // AgentLink::kReady while the character runs; a failure stage, or kServerFailed for a
     // program without a character.
     std::int16_t AgentStatus() const;
@@ -70,7 +95,15 @@ private:
     void ShowMessage(const std::string& text) override { window_.ShowMessage(text); }
     TeachDialogResult RunTeachDialog() override { return window_.RunTeachDialog(); }
 
+    // Runs a turn and tells the window when it stored something.
+    template <typename Turn>
+    void RunTurn(Turn turn);
+    bool Refuse(std::string_view refusal);
+    // Tells the window of an edit that was made, refuses one that was not.
+    bool Edited(bool applied);
+
     ShellWindow& window_;
+    FileSystem& fileSystem_;
     CrtRandom random_;
     ConversationEngine engine_;
     KnowledgeFile knowledgeFile_;

@@ -24,6 +24,11 @@ public:
     // The character was asked to play an animation. Windows leave it to the character; a program
     // without one may show the request its own way.
     virtual void ShowAnimation(const std::string& /*name*/) {}
+    // What a command the user gave did: what was forgotten, what a merge found. A message box
+    // unless the window has a better place for it.
+    virtual void ShowNotice(const std::string& text) { ShowMessage(text); }
+    // The learned records changed: a lesson, a forget, an edit, a delete or a merge.
+    virtual void KnowledgeChanged() {}
 };
 
 }  // namespace wobbet

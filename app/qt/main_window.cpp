@@ -1,13 +1,16 @@
 #include "app/qt/main_window.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QContextMenuEvent>
+#include <QFile>
+#include <QFileDialog>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
-#include <QShortcut>
+#include <QSettings>
 #include <memory>
 #include <utility>
 
@@ -15,10 +18,21 @@
 #include "app/qt/dialog_units.h"
 #include "app/qt/engine_text.h"
 #include "app/qt/input_box.h"
+#include "app/qt/knowledge_window.h"
 #include "app/qt/teach_dialog.h"
 #include "app/qt/warning_box.h"
 
 namespace wobbet {
+namespace {
+
+// Whether Wobbet learns from what is said, kept across starts.
+constexpr char kLearningSetting[] = "learning";
+
+QSettings DesktopSettings() {
+    return QSettings(QStringLiteral("wobbet"), QStringLiteral("wobbet"));
+}
+
+}  // namespace
 
 MainWindow::MainWindow(AgentServerPort& characterServer, std::string knowledgePath,
                        FileSystem& fileSystem)
@@ -30,7 +44,13 @@ MainWindow::MainWindow(AgentServerPort& characterServer, std::string knowledgePa
       teachButton_(new QPushButton(tr("&Teach..."), this)),
       contextCheck_(new QCheckBox(tr("Co&ntext"), this)),
       replyBox_(new QPlainTextEdit(this)),
-      core_(*this, std::move(knowledgePath), &characterServer, fileSystem) {
+      forgetAction_(new QAction(tr("&Forget Last Lesson"), this)),
+      learningAction_(new QAction(tr("&Learn From Conversation"), this)),
+      knowledgeAction_(new QAction(tr("&Knowledge..."), this)),
+      mergeAction_(new QAction(tr("&Merge Knowledge File..."), this)),
+      aboutAction_(new QAction(tr("&About Wobbet..."), this)),
+      core_(*this, std::move(knowledgePath), &characterServer, fileSystem),
+      autosave_(core_, this) {
     setWindowTitle(tr("QUIB Wobbet"));
 
     const DialogBaseUnits units = DialogBaseUnits::Of(font());
@@ -67,10 +87,20 @@ MainWindow::MainWindow(AgentServerPort& characterServer, std::string knowledgePa
     connect(teachButton_, &QPushButton::clicked, this, [this] { core_.Teach(); });
     connect(charactersButton_, &QPushButton::clicked, this, [this] { core_.Characters(); });
 
-    // Window managers have no place for our own item in the window menu, so About lives in the
-    // window's context menu and on F1.
-    auto* aboutKey = new QShortcut(QKeySequence(Qt::Key_F1), this);
-    connect(aboutKey, &QShortcut::activated, this, &MainWindow::ShowAbout);
+    // Window managers have no place for our own items in the window menu, so they live in the
+    // window's context menu and on keys.
+    forgetAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    knowledgeAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_K));
+    aboutAction_->setShortcut(QKeySequence(Qt::Key_F1));
+    learningAction_->setCheckable(true);
+    learningAction_->setChecked(DesktopSettings().value(kLearningSetting, true).toBool());
+    core_.SetLearningEnabled(learningAction_->isChecked());
+    addActions({forgetAction_, learningAction_, knowledgeAction_, mergeAction_, aboutAction_});
+    connect(forgetAction_, &QAction::triggered, this, &MainWindow::ForgetLastLesson);
+    connect(learningAction_, &QAction::toggled, this, &MainWindow::SetLearning);
+    connect(knowledgeAction_, &QAction::triggered, this, &MainWindow::ShowKnowledge);
+    connect(mergeAction_, &QAction::triggered, this, &MainWindow::MergeKnowledgeFile);
+    connect(aboutAction_, &QAction::triggered, this, &MainWindow::ShowAbout);
     for (QPlainTextEdit* box : {static_cast<QPlainTextEdit*>(inputBox_), replyBox_}) {
         box->setContextMenuPolicy(Qt::CustomContextMenu);
         connect(box, &QWidget::customContextMenuRequested, this,
@@ -115,7 +145,20 @@ void MainWindow::ShowReply(const std::string& text) {
 }
 
 void MainWindow::ShowMessage(const std::string& text) {
-    ShowWarningBox(this, FromEngineText(text));
+    // A refused edit is told over the Knowledge window it was made in.
+    QWidget* owner = knowledgeWindow_ != nullptr && knowledgeWindow_->isActiveWindow()
+                         ? static_cast<QWidget*>(knowledgeWindow_)
+                         : this;
+    ShowWarningBox(owner, FromEngineText(text));
+}
+
+void MainWindow::ShowNotice(const std::string& text) {
+    ShowReply(text);
+}
+
+void MainWindow::KnowledgeChanged() {
+    autosave_.Schedule();
+    emit LearnedRecordsChanged();
 }
 
 TeachDialogResult MainWindow::RunTeachDialog() {
@@ -143,6 +186,35 @@ void MainWindow::ShowAbout() {
     dialog.exec();
 }
 
+void MainWindow::ForgetLastLesson() {
+    core_.ForgetLastLesson();
+}
+
+void MainWindow::SetLearning(bool enabled) {
+    core_.SetLearningEnabled(enabled);
+    DesktopSettings().setValue(kLearningSetting, enabled);
+}
+
+void MainWindow::ShowKnowledge() {
+    if (knowledgeWindow_ == nullptr) {
+        knowledgeWindow_ = new KnowledgeWindow(core_, this);
+        // After the event that changed the tables, so that an edit ends before the list reloads.
+        connect(this, &MainWindow::LearnedRecordsChanged, knowledgeWindow_,
+                &KnowledgeWindow::Refresh, Qt::QueuedConnection);
+    }
+    knowledgeWindow_->show();
+    knowledgeWindow_->raise();
+    knowledgeWindow_->activateWindow();
+}
+
+void MainWindow::MergeKnowledgeFile() {
+    const QString path = QFileDialog::getOpenFileName(this, tr("Merge Knowledge File"), QString(),
+                                                      tr("Knowledge files (*.dat);;All files (*)"));
+    if (!path.isEmpty()) {
+        core_.MergeKnowledgeFile(QFile::encodeName(path).toStdString());
+    }
+}
+
 void MainWindow::done(int result) {
     QDialog::done(result);
     Shutdown();
@@ -150,21 +222,34 @@ void MainWindow::done(int result) {
 
 void MainWindow::contextMenuEvent(QContextMenuEvent* event) {
     QMenu menu(this);
-    menu.addAction(tr("&About Wobbet..."), this, &MainWindow::ShowAbout);
+    AddProgramItems(&menu);
     menu.exec(event->globalPos());
 }
 
 void MainWindow::ShowTextBoxMenu(QPlainTextEdit* box, const QPoint& position) {
     std::unique_ptr<QMenu> menu(box->createStandardContextMenu(position));
     menu->addSeparator();
-    menu->addAction(tr("&About Wobbet..."), this, &MainWindow::ShowAbout);
+    AddProgramItems(menu.get());
     menu->exec(box->viewport()->mapToGlobal(position));
+}
+
+void MainWindow::AddProgramItems(QMenu* menu) {
+    menu->addActions({forgetAction_, learningAction_});
+    menu->addSeparator();
+    menu->addActions({knowledgeAction_, mergeAction_});
+    menu->addSeparator();
+    menu->addAction(aboutAction_);
 }
 
 void MainWindow::Shutdown() {
     if (core_.HasShutDown()) {
         return;
     }
+    if (knowledgeWindow_ != nullptr) {
+        knowledgeWindow_->close();
+    }
+    // The last change is saved once more below, after any save under way.
+    autosave_.Stop();
     core_.Shutdown();
     emit Closed();
 }

@@ -7,15 +7,19 @@
 #include "agent/agent_server_port.h"
 #include "app/core/program_core.h"
 #include "app/core/shell_window.h"
+#include "app/qt/autosave.h"
 
+class QAction;
 class QCheckBox;
 class QContextMenuEvent;
+class QMenu;
 class QPlainTextEdit;
 class QPushButton;
 
 namespace wobbet {
 
 class InputBox;
+class KnowledgeWindow;
 
 // The program's one window: the reply box, the input box, Characters..., Teach..., Context and
 // Say. It owns the program below it, routes the buttons to it and lends it its controls; it
@@ -49,6 +53,9 @@ public:
     QPushButton* CharactersButton() const { return charactersButton_; }
     QPushButton* TeachButton() const { return teachButton_; }
     QCheckBox* ContextCheck() const { return contextCheck_; }
+    QAction* LearningAction() const { return learningAction_; }
+    // Null until first opened.
+    KnowledgeWindow* Knowledge() const { return knowledgeWindow_; }
 
     std::string ReadInput() override;
     void ClearInput() override;
@@ -57,13 +64,23 @@ public:
     void ShowReply(const std::string& text) override;
     void ShowMessage(const std::string& text) override;
     TeachDialogResult RunTeachDialog() override;
+    // In the reply box: what was forgotten, what a merge found.
+    void ShowNotice(const std::string& text) override;
+    void KnowledgeChanged() override;
 
 public slots:
     // A later start of the program asked for this window: restore it and bring it forward.
     void BringToFront();
     void ShowAbout();
+    void ForgetLastLesson();
+    // Opens the Knowledge window, or brings it forward.
+    void ShowKnowledge();
+    // Asks for another knowledge file and merges its new records.
+    void MergeKnowledgeFile();
 
 signals:
+    // The learned records changed; the Knowledge window follows after the current event.
+    void LearnedRecordsChanged();
     // The window has closed, the knowledge file has been written and the character has stopped.
     void Closed();
 
@@ -75,6 +92,9 @@ protected:
 
 private:
     void ShowTextBoxMenu(QPlainTextEdit* box, const QPoint& position);
+    // The window's own items, next to About in every context menu.
+    void AddProgramItems(QMenu* menu);
+    void SetLearning(bool enabled);
     void Shutdown();
 
     InputBox* inputBox_;
@@ -83,7 +103,15 @@ private:
     QPushButton* teachButton_;
     QCheckBox* contextCheck_;
     QPlainTextEdit* replyBox_;
+    QAction* forgetAction_;
+    QAction* learningAction_;
+    QAction* knowledgeAction_;
+    QAction* mergeAction_;
+    QAction* aboutAction_;
+    KnowledgeWindow* knowledgeWindow_ = nullptr;
     ProgramCore core_;
+    // After the core, so that it is stopped before the core goes.
+    Autosave autosave_;
 };
 
 }  // namespace wobbet

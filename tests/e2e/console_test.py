@@ -80,6 +80,17 @@ TRACED_SESSIONS = [
     ("a last line without a line feed", NO_FILE, b"/teach\nwhat is up\nnot much",
      "*Acknowledge*\n", TAUGHT),
     ("end of input during Teach", NO_FILE, b"/teach\nwhat is up\n", "", b""),
+    # Neither loaded nor merged records are forgotten. Paused, nice weather acknowledges and
+    # answers as when learning but stores nothing. 1.dat is what the line-feed session left.
+    ("undo, pause and merge", b"Loaded\r\nLOAD\r\n\r\n",
+     b"/undo\n/teach\nwhat is up\nnot much\nnice weather\n/undo\n/learn off\nnice weather\n"
+     b"/learn on\n/merge 1.dat\n/merge 1.dat\n/merge .\n/merge\n/undo\n/undo\n",
+     "!Nothing learned in this session to forget.\n*Acknowledge*\n*Acknowledge*\nLoaded\n*Sad*\n"
+     "!Forgot: Nice weather\n*Acknowledge*\nHello.\n!Merged 4 new records; 0 were already known.\n"
+     "!Merged 0 new records; 4 were already known.\n"
+     "!Merge refused: . is damaged or unreadable; nothing was merged.\n!Unknown command: /merge\n"
+     "!Forgot: Not much\n!Nothing learned in this session to forget.\n",
+     b"Loaded\r\nLOAD\r\n\r\n" + LINE_FEEDS[4]),
 ]
 
 
@@ -101,7 +112,9 @@ class ConsoleTest(ScratchDirectoryTest):
         damaged = b"\r\nOops\r\n\r\n"
         sessions = [(*session, ["--trace"], "") for session in TRACED_SESSIONS] + [
             ("a damaged file, on standard error", damaged, b"nice weather\n", "I feel great.\n",
-             damaged, [], "Storage error: Space misalignment" + NOT_SAVED)]
+             damaged, [], "Storage error: Space misalignment" + NOT_SAVED),
+            ("a notice on standard error", NO_FILE, b"nice weather\n/undo\n", "I feel great.\n",
+             b"", [], "Forgot: Nice weather\n")]
         for number, (what, before, text, out, after, trace, errors) in enumerate(sessions):
             with self.subTest(what):
                 self.knowledge = os.path.join(self.directory, f"{number}.dat")

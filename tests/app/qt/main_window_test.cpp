@@ -5,16 +5,25 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QStandardPaths>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <atomic>
+#include <cstdio>
 #include <functional>
+#include <string_view>
 
 #include "app/qt/input_box.h"
+#include "app/qt/knowledge_model.h"
+#include "app/qt/knowledge_window.h"
 #include "app/qt/single_instance.h"
 #include "app/qt/teach_dialog.h"
 #include "tests/support/fake_agent_server.h"
@@ -51,7 +60,17 @@ protected:
         ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
     }
     QString Reply() const { return window.ReplyBox()->toPlainText(); }
+    QByteArray Saved() const {
+        QFile file(directory.filePath(QStringLiteral("Wobbet.dat")));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<none>");
+    }
 };
+
+// Says a phrase that no record knows, so that it is learned whatever the draws.
+void Learn(MainWindow& window, const char* phrase) {
+    window.Input()->setPlainText(QString::fromLatin1(phrase));
+    QTest::mouseClick(window.SayButton(), Qt::LeftButton);
+}
 
 TEST_F(MainWindowTest, EnterSaysFromAnyControlButAnotherButtonThenEmptiesTheInput) {
     for (QWidget* control : std::initializer_list<QWidget*>{window.Input(), window.ContextCheck(),
@@ -107,6 +126,97 @@ TEST_F(MainWindowTest, TeachStoresThePairWhileTheCharacterStaysUsable) {
     EXPECT_EQ(window.Core().Engine().Knowledge().ResponseCount(), 8u);
 }
 
+TEST_F(MainWindowTest, KnowledgeWindowFiltersDeletesAndEditsAndFollowsTheConversation) {
+    for (const char* phrase : {"zebra quantum", "purple lantern", "amber owl"}) {
+        Learn(window, phrase);
+    }
+    QTest::keyClick(window.Input(), Qt::Key_K, Qt::ControlModifier);
+    KnowledgeWindow* knowledge = window.Knowledge();
+    ASSERT_NE(knowledge, nullptr);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(knowledge));
+    KnowledgeModel* model = knowledge->Model();
+    auto cell = [model](int row, int column) { return model->index(row, column).data(); };
+    EXPECT_EQ(knowledge->windowTitle(), "Knowledge (3 records)");
+    EXPECT_EQ(cell(0, KnowledgeModel::kReply), "Amber owl");
+    for (const auto& [filter, rows] : std::vector<std::pair<QString, int>>{
+             {" lanTERN ", 2}, {"purple HELLO", 1}, {"quib", 1}, {"owl zebra", 0}, {"", 3}}) {
+        knowledge->FilterBox()->setText(filter);
+        ASSERT_TRUE(QTest::qWaitFor([knowledge] { return !knowledge->Filtering(); }));
+        EXPECT_EQ(model->rowCount(), rows) << filter.toStdString();
+    }
+
+    auto edit = [model](int column, const char* text) {
+        return model->setData(model->index(2, column), QString::fromLatin1(text), Qt::EditRole);
+    };
+    EXPECT_TRUE(edit(KnowledgeModel::kReply, "Zebra stripes."));
+    EXPECT_TRUE(edit(KnowledgeModel::kKeywords, "the Stripes, black!"));
+    QString refusal;
+    OnNextModal([&refusal](QWidget* box) {
+        refusal = qobject_cast<QMessageBox*>(box)->text();
+        box->close();
+    });
+    EXPECT_FALSE(edit(KnowledgeModel::kReply, "   "));
+    EXPECT_EQ(refusal, "A reply cannot be empty; the record is unchanged.");
+    knowledge->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(knowledge));
+    knowledge->Table()->setFocus();
+    knowledge->Table()->selectRow(1);
+    QTest::keyClick(knowledge->Table(), Qt::Key_Delete);
+    // Ctrl+Z forgets the newest lesson still held; the Knowledge window follows.
+    QApplication::setActiveWindow(&window);
+    window.Input()->setFocus();
+    QTest::keyClick(window.Input(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(Reply().toStdString(), "Forgot: Amber owl");
+    QTest::qWait(0);
+    EXPECT_EQ(knowledge->windowTitle().toStdString(), "Knowledge (1 record)");
+    EXPECT_EQ(cell(0, KnowledgeModel::kKeywords), "STRIPES BLACK");
+    window.close();
+    EXPECT_EQ(Saved(), "Zebra stripes.\r\nSTRIPES\r\nBLACK\r\n\r\n");
+}
+
+TEST_F(MainWindowTest, SavesSoonAfterEachLessonOffTheWindowThreadAndWarnsOnceOfFailures) {
+    std::atomic<QThread*> writer = nullptr;
+    std::atomic<int> writes = 0;
+    disk.beforeWrite = [&] {
+        writer = QThread::currentThread();
+        ++writes;
+    };
+    Learn(window, "zebra quantum");
+    ASSERT_TRUE(QTest::qWaitFor([this] { return Saved() != "<none>"; }, 10000));
+    EXPECT_NE(writer.load(), QThread::currentThread());
+    disk.failing = DiskStep::kReplace;
+    int warnings = 0;
+    QTimer dismiss;
+    QObject::connect(&dismiss, &QTimer::timeout, [&warnings] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            ++warnings;
+            box->close();
+        }
+    });
+    dismiss.start(20);
+    for (const int saves : {2, 3}) {
+        Learn(window, saves == 2 ? "purple lantern" : "amber owl");
+        ASSERT_TRUE(QTest::qWaitFor([&writes, saves] { return writes == saves; }, 10000));
+    }
+    QTest::qWait(500);
+    EXPECT_EQ(warnings, 1);
+}
+
+TEST(AutosaveTest, AKillAfterALessonLosesNothing) {
+    QTemporaryDir directory;
+    const QString path = directory.filePath(QStringLiteral("Wobbet.dat"));
+    QProcess child;
+    child.start(QCoreApplication::applicationFilePath(),
+                {QStringLiteral("--learn-and-wait"), path});
+    ASSERT_TRUE(child.waitForReadyRead(20000));
+    ASSERT_TRUE(QTest::qWaitFor([&path] { return QFile::exists(path); }, 10000));
+    child.kill();  // SIGKILL
+    ASSERT_TRUE(child.waitForFinished());
+    QFile saved(path);
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    EXPECT_EQ(saved.readAll(), "Zebra quantum\r\n!\r\n\r\n");
+}
+
 class ClosingTest : public MainWindowTest, public ::testing::WithParamInterface<bool> {};
 
 TEST_P(ClosingTest, WarnsOfAFailedSaveOnceBeforeTheCharacterStops) {
@@ -155,7 +265,19 @@ int main(int argc, char* argv[]) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
+    // Settings go to a scratch place, not the user's.
+    QStandardPaths::setTestModeEnabled(true);
     QApplication application(argc, argv);
+    // The autosave test's child: learns a phrase, says so, and waits to be killed.
+    if (argc == 3 && std::string_view(argv[1]) == "--learn-and-wait") {
+        wobbet::testing::FakeAgentServer server;
+        wobbet::MainWindow window(server, argv[2]);
+        window.Initialize(1);
+        wobbet::testing::Learn(window, "zebra quantum");
+        std::puts("learned");
+        std::fflush(stdout);
+        return QApplication::exec();
+    }
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

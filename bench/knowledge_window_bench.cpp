@@ -1,0 +1,141 @@
+// Prints how the desktop program's Knowledge window and background save behave with a large
+// knowledge base: opening, scrolling, filtering and deleting, and the longest the window's event
+// loop went without turning (what a user feels as a stall) while each ran.
+//
+//   knowledge_window_bench                  1M learned records
+//   knowledge_window_bench --records N      N learned records
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLineEdit>
+#include <QScrollBar>
+#include <QTableView>
+#include <QTest>
+#include <QTimer>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <string_view>
+
+#include "app/core/program_core.h"
+#include "app/qt/autosave.h"
+#include "app/qt/knowledge_model.h"
+#include "app/qt/knowledge_window.h"
+#include "bench/generated_knowledge.h"
+
+namespace wobbet::bench {
+namespace {
+
+class SilentWindow : public ShellWindow {
+public:
+    std::string ReadInput() override { return {}; }
+    void ClearInput() override {}
+    bool ContextEnabled() override { return true; }
+    void SetContextEnabled(bool) override {}
+    void ShowReply(const std::string&) override {}
+    void ShowMessage(const std::string& text) override {
+        std::printf("message: %s\n", text.c_str());
+    }
+    TeachDialogResult RunTeachDialog() override { return {}; }
+};
+
+// Runs `step` and then the event loop until `done`, and prints the whole time and the longest
+// gap between two turns of the loop, as measured by a timer asking for a turn every millisecond.
+void Measure(
+    const char* what, const std::function<void()>& step,
+    const std::function<bool()>& done = [] { return true; }) {
+    QElapsedTimer clock;
+    qint64 last = 0;
+    qint64 longest = 0;
+    QTimer ticks;
+    QObject::connect(&ticks, &QTimer::timeout, [&] {
+        longest = std::max(longest, clock.nsecsElapsed() - last);
+        last = clock.nsecsElapsed();
+    });
+    ticks.start(1);
+    clock.start();
+    step();
+    longest = std::max(longest, clock.nsecsElapsed() - last);
+    last = clock.nsecsElapsed();
+    while (!done()) {
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+    }
+    QCoreApplication::processEvents();
+    longest = std::max(longest, clock.nsecsElapsed() - last);
+    std::printf("%-42s %9.1f ms in all, longest stall %7.1f ms\n", what,
+                static_cast<double>(clock.nsecsElapsed()) / 1e6,
+                static_cast<double>(longest) / 1e6);
+}
+
+void Run(std::size_t records) {
+    const QString path = QDir::temp().filePath(QStringLiteral("wobbet-window-bench.dat"));
+    QFile::remove(path);
+    SilentWindow shell;
+    ProgramCore core(shell, path.toStdString(), nullptr);
+    core.Start(1, {});
+    KnowledgeGenerator generator(20240601);
+    generator.AppendRecords(&core.Engine().Knowledge(), records);
+    std::printf("%zu learned records\n", records);
+
+    KnowledgeWindow* window = nullptr;
+    Measure("open the Knowledge window", [&] {
+        window = new KnowledgeWindow(core, nullptr);
+        window->show();
+        window->grab();
+    });
+    QScrollBar* scroll = window->Table()->verticalScrollBar();
+    Measure("scroll: 20 jumps across the list", [&] {
+        for (int jump = 0; jump < 20; ++jump) {
+            scroll->setValue(scroll->maximum() / 20 * jump);
+            window->Table()->viewport()->grab();
+        }
+    });
+    for (const std::string& word : {generator.WordOfRank(0), generator.WordOfRank(20000)}) {
+        Measure(("filter \"" + word + "\" to its result").c_str(),
+                [&] { window->FilterBox()->setText(QString::fromStdString(word)); },
+                [&] { return !window->Filtering(); });
+    }
+    Measure(
+        "clear the filter", [&] { window->FilterBox()->clear(); },
+        [&] { return !window->Filtering(); });
+    Measure("select 1,000 rows and press Del", [&] {
+        window->Table()->setFocus();
+        window->Table()->selectionModel()->select(
+            QItemSelection(window->Model()->index(5000, 0), window->Model()->index(5999, 2)),
+            QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        QTest::keyClick(window->Table(), Qt::Key_Delete);
+    });
+    Autosave autosave(core, nullptr);
+    Measure(
+        "autosave: snapshot here, write elsewhere", [&] { autosave.Schedule(); },
+        [&] { return QFile::exists(path); });
+    // The next snapshot is copied over the last one.
+    QFile::remove(path);
+    core.Engine().Learn("One more lesson.");
+    Measure(
+        "  again after a lesson", [&] { autosave.Schedule(); },
+        [&] { return QFile::exists(path); });
+    delete window;
+    QFile::remove(path);
+}
+
+}  // namespace
+}  // namespace wobbet::bench
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    QApplication application(argc, argv);
+    std::size_t records = 1000000;
+    if (argc == 3 && std::string_view(argv[1]) == "--records") {
+        records = static_cast<std::size_t>(std::strtoull(argv[2], nullptr, 10));
+    } else if (argc != 1) {
+        std::fprintf(stderr, "usage: %s [--records N]\n", argv[0]);
+        return 2;
+    }
+    wobbet::bench::Run(records);
+    return 0;
+}
