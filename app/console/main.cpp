@@ -6,8 +6,8 @@
 #include "app/console/console_options.h"
 #include "app/console/console_session.h"
 #include "app/console/line_reader.h"
-#include "app/posix/stop_signals.h"
 #include "app/core/program_core.h"
+#include "app/posix/stop_signals.h"
 #include "storage/program_dir.h"
 
 int main(int argc, char** argv) {
