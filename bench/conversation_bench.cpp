@@ -15,8 +15,8 @@
 #include <string_view>
 #include <vector>
 
+#include "bench/bench_support.h"
 #include "bench/generated_knowledge.h"
-#include "bench/silent_host.h"
 #include "engine/conversation_engine.h"
 #include "engine/normalization.h"
 #include "storage/file_system.h"
@@ -82,15 +82,6 @@ public:
 private:
     std::filesystem::path path_;
 };
-
-// A Say turn without the window: normalise, select and draw the learn decision.
-void SayTurn(ConversationEngine& engine, const std::string& text) {
-    std::string phrase = text;
-    std::int32_t wordCount = 0;
-    Normalize(&phrase, &wordCount);
-    bool learn = false;
-    engine.SelectResponse(phrase, wordCount, &learn);
-}
 
 // Median times in microseconds of saving the knowledge base, of loading it back into fresh
 // tables, and of the first Say turn after loading.

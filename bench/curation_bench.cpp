@@ -17,8 +17,8 @@
 #include <thread>
 #include <vector>
 
+#include "bench/bench_support.h"
 #include "bench/generated_knowledge.h"
-#include "bench/silent_host.h"
 #include "engine/conversation_engine.h"
 #include "engine/learned_records.h"
 #include "engine/normalization.h"
@@ -52,14 +52,6 @@ double StatusMiB(std::string_view field) {
         }
     }
     return -1.0;
-}
-
-void SayTurn(ConversationEngine& engine, const std::string& text) {
-    std::string phrase = text;
-    std::int32_t wordCount = 0;
-    Normalize(&phrase, &wordCount);
-    bool learn = false;
-    engine.SelectResponse(phrase, wordCount, &learn);
 }
 
 void Print(const char* what, double milliseconds, const std::string& note = {}) {

@@ -12,7 +12,7 @@
 #include <random>
 #include <string>
 
-#include "bench/silent_host.h"
+#include "bench/bench_support.h"
 #include "engine/conversation_host.h"
 #include "engine/knowledge_base.h"
 #include "storage/knowledge_file.h"

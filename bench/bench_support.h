@@ -1,9 +1,11 @@
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 #include <string>
 
-#include "engine/conversation_host.h"
+#include "engine/conversation_engine.h"
+#include "engine/normalization.h"
 
 namespace wobbet::bench {
 
@@ -24,5 +26,14 @@ public:
     }
     TeachDialogResult RunTeachDialog() override { return {}; }
 };
+
+// A Say turn without the window: normalise, select and draw the learn decision.
+inline void SayTurn(ConversationEngine& engine, const std::string& text) {
+    std::string phrase = text;
+    std::int32_t wordCount = 0;
+    Normalize(&phrase, &wordCount);
+    bool learn = false;
+    engine.SelectResponse(phrase, wordCount, &learn);
+}
 
 }  // namespace wobbet::bench
