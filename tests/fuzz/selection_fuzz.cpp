@@ -151,7 +151,7 @@ private:
                                          : KnowledgeBase::kContextMarker);
         }
         std::string raw;
-        for (std::size_t length = byte < 64 ? byte % 8 + 1 : 0; length > 0; --length) {
+        for (std::size_t length = byte < 64 ? std::size_t{byte} % 8 + 1 : 0; length > 0; --length) {
             raw += static_cast<char>(Byte());
         }
         return byte < 64 ? raw : Word(byte);
