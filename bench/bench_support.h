@@ -36,4 +36,17 @@ inline void SayTurn(ConversationEngine& engine, const std::string& text) {
     engine.SelectResponse(phrase, wordCount, &learn);
 }
 
+// The N of an optional "--records N", a million without it; nothing, after a usage line on
+// standard error, for any other command line.
+inline std::optional<std::size_t> RecordCount(int argc, char** argv) {
+    if (argc == 1) {
+        return 1000000;
+    }
+    if (argc == 3 && std::string_view(argv[1]) == "--records") {
+        return static_cast<std::size_t>(std::strtoull(argv[2], nullptr, 10));
+    }
+    std::fprintf(stderr, "usage: %s [--records N]\n", argv[0]);
+    return std::nullopt;
+}
+
 }  // namespace wobbet::bench

@@ -160,17 +160,14 @@ void Run(std::size_t records) {
 }  // namespace wobbet::bench
 
 int main(int argc, char** argv) {
-    std::size_t records = 1000000;
-    if (argc == 3 && std::string_view(argv[1]) == "--records") {
-        records = static_cast<std::size_t>(std::strtoull(argv[2], nullptr, 10));
-    } else if (argc != 1) {
-        std::fprintf(stderr, "usage: %s [--records N]\n", argv[0]);
+    const std::optional<std::size_t> records = wobbet::bench::RecordCount(argc, argv);
+    if (!records) {
         return 2;
     }
-    if (records < 2000) {
+    if (*records < 2000) {
         std::fprintf(stderr, "at least 2000 records\n");
         return 2;
     }
-    wobbet::bench::Run(records);
+    wobbet::bench::Run(*records);
     return 0;
 }

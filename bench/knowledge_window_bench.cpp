@@ -23,6 +23,7 @@
 #include "app/qt/autosave.h"
 #include "app/qt/knowledge_model.h"
 #include "app/qt/knowledge_window.h"
+#include "bench/bench_support.h"
 #include "bench/generated_knowledge.h"
 
 namespace wobbet::bench {
@@ -129,13 +130,10 @@ int main(int argc, char** argv) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
     QApplication application(argc, argv);
-    std::size_t records = 1000000;
-    if (argc == 3 && std::string_view(argv[1]) == "--records") {
-        records = static_cast<std::size_t>(std::strtoull(argv[2], nullptr, 10));
-    } else if (argc != 1) {
-        std::fprintf(stderr, "usage: %s [--records N]\n", argv[0]);
+    const std::optional<std::size_t> records = wobbet::bench::RecordCount(argc, argv);
+    if (!records) {
         return 2;
     }
-    wobbet::bench::Run(records);
+    wobbet::bench::Run(*records);
     return 0;
 }
