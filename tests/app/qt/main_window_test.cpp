@@ -99,6 +99,7 @@ TEST_F(MainWindowTest, EnterSaysFromAnyControlButAnotherButtonThenEmptiesTheInpu
     QTest::keyClick(window.TeachButton(), Qt::Key_Return);
     EXPECT_EQ(opened, "Teach");
     EXPECT_EQ(Reply(), "Hello.");
+    EXPECT_EQ(window.focusWidget(), window.Input());
 }
 
 TEST_F(MainWindowTest, TeachStoresThePairWhileTheCharacterStaysUsable) {
@@ -124,6 +125,7 @@ TEST_F(MainWindowTest, TeachStoresThePairWhileTheCharacterStaysUsable) {
     EXPECT_TRUE(Reply().isEmpty());
     EXPECT_FALSE(window.ContextCheck()->isChecked());
     EXPECT_EQ(window.Core().Engine().Knowledge().ResponseCount(), 8u);
+    EXPECT_EQ(window.focusWidget(), window.Input());
 }
 
 TEST_F(MainWindowTest, KnowledgeWindowFiltersDeletesAndEditsAndFollowsTheConversation) {
@@ -162,10 +164,15 @@ TEST_F(MainWindowTest, KnowledgeWindowFiltersDeletesAndEditsAndFollowsTheConvers
     knowledge->Table()->setFocus();
     knowledge->Table()->selectRow(1);
     QTest::keyClick(knowledge->Table(), Qt::Key_Delete);
-    // Ctrl+Z forgets the newest lesson still held; the Knowledge window follows.
+    // Ctrl+Z undoes typing and leaves the lessons alone; Ctrl+Shift+Backspace forgets the newest
+    // lesson still held, and the Knowledge window follows.
     QApplication::setActiveWindow(&window);
     window.Input()->setFocus();
+    QTest::keyClicks(window.Input(), "typo");
     QTest::keyClick(window.Input(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(window.Input()->toPlainText(), "");
+    EXPECT_FALSE(Reply().startsWith("Forgot"));
+    QTest::keyClick(window.Input(), Qt::Key_Backspace, Qt::ControlModifier | Qt::ShiftModifier);
     EXPECT_EQ(Reply().toStdString(), "Forgot: Amber owl");
     QTest::qWait(0);
     EXPECT_EQ(knowledge->windowTitle().toStdString(), "Knowledge (1 record)");
