@@ -60,14 +60,18 @@ void SpeechBalloon::Place(const QRect& character) {
                                 std::max(area.left(), area.right() - size.width()));
     move(left, top);
     tailX_ = std::clamp(character.center().x() - left, kPadding + kTail, size.width() - 2 * kTail);
-    if (!DisplayComposites()) {
-        QImage shape(size, QImage::Format_ARGB32_Premultiplied);
-        shape.fill(Qt::transparent);
-        QPainter painter(&shape);
-        render(&painter, QPoint(), QRegion(), RenderFlags(DrawChildren));
-        painter.end();
-        setMask(QBitmap::fromImage(shape.createAlphaMask()));
+    if (DisplayComposites()) {
+        clearMask();
+        return;
     }
+    // Drawn whole, not through the last reply's mask, so that a longer reply is not cut to the
+    // shape of a shorter one.
+    QImage shape(size, QImage::Format_ARGB32_Premultiplied);
+    shape.fill(Qt::transparent);
+    QPainter painter(&shape);
+    render(&painter, QPoint(), QRegion(), RenderFlags(DrawChildren | IgnoreMask));
+    painter.end();
+    setMask(QBitmap::fromImage(shape.createAlphaMask()));
 }
 
 void SpeechBalloon::paintEvent(QPaintEvent*) {

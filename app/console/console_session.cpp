@@ -68,7 +68,7 @@ bool ConsoleSession::RunCommand(const std::string& line) {
             WriteLine(out_, kHelp);
         }
     } else {
-        WriteLine(out_, "!Unknown command: " + line);
+        host_.ShowMessage("Unknown command: " + line);
     }
     return true;
 }

@@ -42,7 +42,8 @@ AboutDialog::AboutDialog(QWidget* parent)
     addText(tr("Zentalo Software"), 40, 25, 119);
     okButton_->setGeometry(units.ToPixels(178, 7, 50, 14));
     okButton_->setDefault(true);
-    addText(tr("Includes Microsoft Agent technology"), 40, 40, 116);
+    // What this program's character is made of, in the place the Windows box names its own.
+    addText(tr("Drawn character, eSpeak NG voice"), 40, 40, 116);
 
     connect(okButton_, &QPushButton::clicked, this, &QDialog::accept);
     okButton_->setFocus();

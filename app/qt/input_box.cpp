@@ -9,16 +9,6 @@ InputBox::InputBox(QWidget* parent) : QPlainTextEdit(parent) {
     setLineWrapMode(QPlainTextEdit::WidgetWidth);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    setUndoRedoEnabled(false);
-}
-
-bool InputBox::event(QEvent* event) {
-    if (event->type() == QEvent::ShortcutOverride &&
-        static_cast<QKeyEvent*>(event)->matches(QKeySequence::Undo)) {
-        event->ignore();
-        return false;
-    }
-    return QPlainTextEdit::event(event);
 }
 
 void InputBox::keyPressEvent(QKeyEvent* event) {

@@ -1,8 +1,10 @@
 #include "app/qt/knowledge_window.h"
 
+#include <QAction>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QLocale>
+#include <QMessageBox>
 #include <QShortcut>
 #include <QTableView>
 #include <QVBoxLayout>
@@ -11,6 +13,7 @@
 
 #include "app/qt/engine_text.h"
 #include "app/qt/knowledge_model.h"
+#include "app/qt/warning_box.h"
 #include "engine/learned_records.h"
 
 namespace wobbet {
@@ -47,6 +50,11 @@ KnowledgeWindow::KnowledgeWindow(ProgramCore& core, QWidget* parent)
     auto* deleteKey =
         new QShortcut(QKeySequence::Delete, table_, nullptr, nullptr, Qt::WidgetShortcut);
     connect(deleteKey, &QShortcut::activated, this, &KnowledgeWindow::DeleteSelected);
+    // A cell being edited takes Esc for itself first.
+    auto* closeAction = new QAction(this);
+    closeAction->setShortcuts({QKeySequence(Qt::Key_Escape), QKeySequence(Qt::CTRL | Qt::Key_W)});
+    addAction(closeAction);
+    connect(closeAction, &QAction::triggered, this, &QWidget::close);
     ShowCount();
 }
 
@@ -115,6 +123,18 @@ void KnowledgeWindow::DeleteSelected() {
     for (const QModelIndex& index : table_->selectionModel()->selectedRows()) {
         if (const std::optional<std::size_t> record = model_->RecordAt(index.row())) {
             records.push_back(*record);
+        }
+    }
+    // Ctrl+A then Del must not empty the tables by accident.
+    if (records.size() > 1) {
+        QMessageBox question(QMessageBox::Question, ProgramTitle(),
+                             tr("Delete %1 records?")
+                                 .arg(QLocale().toString(static_cast<qulonglong>(records.size()))),
+                             QMessageBox::Yes | QMessageBox::No, this);
+        question.setDefaultButton(QMessageBox::No);
+        question.setWindowModality(Qt::WindowModal);
+        if (question.exec() != QMessageBox::Yes) {
+            return;
         }
     }
     core_.DeleteRecords(records);

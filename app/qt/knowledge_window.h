@@ -18,7 +18,8 @@ class KnowledgeModel;
 
 // What Wobbet learned, in a window of its own beside the conversation: a filter box over a table
 // of the learned records, newest first, with the count in the title. Del deletes the selected
-// records; a double click or F2 edits a reply or a record's keywords in place.
+// records, after asking when there are several; a double click or F2 edits a reply or a record's
+// keywords in place. Esc and Ctrl+W close it.
 class KnowledgeWindow : public QWidget {
     Q_OBJECT
 

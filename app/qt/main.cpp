@@ -23,6 +23,40 @@ constexpr int kActivationTimeoutMilliseconds = 2000;
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Holds a conversation with you, speaks its replies through its character and learns "
+        "from what you say."));
+    const QCommandLineOption helpOption = parser.addHelpOption();
+    const QCommandLineOption versionOption = parser.addVersionOption();
+    const QCommandLineOption knowledgeOption(
+        QStringLiteral("knowledge"),
+        QStringLiteral("Read and write FILE instead of the usual Wobbet.dat."),
+        QStringLiteral("FILE"));
+    parser.addOption(knowledgeOption);
+    // Help and version need no display, so they are answered before the window system starts.
+    // A command line that also holds the window system's own options is read after it.
+    const auto helpOrVersionAsked = [&] {
+        return parser.isSet(helpOption) || parser.isSet(versionOption);
+    };
+    const auto printHelpOrVersion = [&] {
+        if (parser.isSet(helpOption)) {
+            std::fputs(qPrintable(parser.helpText()), stdout);
+        } else {
+            std::printf("wobbet %s\n", WOBBET_VERSION);
+        }
+    };
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i) {
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    }
+    if (parser.parse(arguments) && helpOrVersionAsked()) {
+        // The help names the program as started, which Qt takes from an application object.
+        const QCoreApplication withoutDisplay(argc, argv);
+        printHelpOrVersion();
+        return 0;
+    }
+
     // Before any thread starts, so that every thread holds the signals back and the window's
     // own loop receives them: a logout without a session manager, kill and Ctrl+C then close the
     // window the ordinary way, saving what was learned.
@@ -34,16 +68,6 @@ int main(int argc, char* argv[]) {
     // The window ends the program, not the last window: the character has a window of its own.
     QApplication::setQuitOnLastWindowClosed(false);
 
-    QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral(
-        "Holds a conversation with you, speaks its replies through its character and learns "
-        "from what you say."));
-    const QCommandLineOption helpOption = parser.addHelpOption();
-    const QCommandLineOption knowledgeOption(
-        QStringLiteral("knowledge"),
-        QStringLiteral("Read and write FILE instead of the usual Wobbet.dat."),
-        QStringLiteral("FILE"));
-    parser.addOption(knowledgeOption);
     if (!parser.parse(QApplication::arguments()) || !parser.positionalArguments().isEmpty() ||
         (parser.isSet(knowledgeOption) && parser.value(knowledgeOption).isEmpty())) {
         const QString error = parser.errorText().isEmpty() ? QStringLiteral("unexpected arguments")
@@ -51,8 +75,8 @@ int main(int argc, char* argv[]) {
         std::fprintf(stderr, "wobbet: %s\n%s", qPrintable(error), qPrintable(parser.helpText()));
         return 2;
     }
-    if (parser.isSet(helpOption)) {
-        std::fputs(qPrintable(parser.helpText()), stdout);
+    if (helpOrVersionAsked()) {
+        printHelpOrVersion();
         return 0;
     }
     const std::string knowledgePath = parser.isSet(knowledgeOption)

@@ -84,12 +84,17 @@ MainWindow::MainWindow(AgentServerPort& characterServer, std::string knowledgePa
     setTabOrder(contextCheck_, replyBox_);
 
     connect(sayButton_, &QPushButton::clicked, this, [this] { core_.Say(); });
-    connect(teachButton_, &QPushButton::clicked, this, [this] { core_.Teach(); });
+    // Back to typing afterwards, whatever the dialog gave: a space must not reopen it.
+    connect(teachButton_, &QPushButton::clicked, this, [this] {
+        core_.Teach();
+        inputBox_->setFocus();
+    });
     connect(charactersButton_, &QPushButton::clicked, this, [this] { core_.Characters(); });
 
     // Window managers have no place for our own items in the window menu, so they live in the
-    // window's context menu and on keys.
-    forgetAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    // window's context menu and on keys. Forgetting has a key that no text box binds, so that
+    // undo and redo in the boxes stay theirs.
+    forgetAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backspace));
     knowledgeAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_K));
     aboutAction_->setShortcut(QKeySequence(Qt::Key_F1));
     learningAction_->setCheckable(true);

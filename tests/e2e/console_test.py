@@ -113,8 +113,8 @@ class ConsoleTest(ScratchDirectoryTest):
         sessions = [(*session, ["--trace"], "") for session in TRACED_SESSIONS] + [
             ("a damaged file, on standard error", damaged, b"nice weather\n", "I feel great.\n",
              damaged, [], "Storage error: Space misalignment" + NOT_SAVED),
-            ("a notice on standard error", NO_FILE, b"nice weather\n/undo\n", "I feel great.\n",
-             b"", [], "Forgot: Nice weather\n")]
+            ("notices on standard error", NO_FILE, b"nice weather\n/undo\n/bogus\n",
+             "I feel great.\n", b"", [], "Forgot: Nice weather\nUnknown command: /bogus\n")]
         for number, (what, before, text, out, after, trace, errors) in enumerate(sessions):
             with self.subTest(what):
                 self.knowledge = os.path.join(self.directory, f"{number}.dat")

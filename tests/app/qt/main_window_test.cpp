@@ -99,6 +99,7 @@ TEST_F(MainWindowTest, EnterSaysFromAnyControlButAnotherButtonThenEmptiesTheInpu
     QTest::keyClick(window.TeachButton(), Qt::Key_Return);
     EXPECT_EQ(opened, "Teach");
     EXPECT_EQ(Reply(), "Hello.");
+    EXPECT_EQ(window.focusWidget(), window.Input());
 }
 
 TEST_F(MainWindowTest, TeachStoresThePairWhileTheCharacterStaysUsable) {
@@ -124,6 +125,7 @@ TEST_F(MainWindowTest, TeachStoresThePairWhileTheCharacterStaysUsable) {
     EXPECT_TRUE(Reply().isEmpty());
     EXPECT_FALSE(window.ContextCheck()->isChecked());
     EXPECT_EQ(window.Core().Engine().Knowledge().ResponseCount(), 8u);
+    EXPECT_EQ(window.focusWidget(), window.Input());
 }
 
 TEST_F(MainWindowTest, KnowledgeWindowFiltersDeletesAndEditsAndFollowsTheConversation) {
@@ -151,25 +153,44 @@ TEST_F(MainWindowTest, KnowledgeWindowFiltersDeletesAndEditsAndFollowsTheConvers
     EXPECT_TRUE(edit(KnowledgeModel::kReply, "Zebra stripes."));
     EXPECT_TRUE(edit(KnowledgeModel::kKeywords, "the Stripes, black!"));
     QString refusal;
-    OnNextModal([&refusal](QWidget* box) {
+    const auto readAndClose = [&refusal](QWidget* box) {
         refusal = qobject_cast<QMessageBox*>(box)->text();
         box->close();
-    });
+    };
+    OnNextModal(readAndClose);
     EXPECT_FALSE(edit(KnowledgeModel::kReply, "   "));
     EXPECT_EQ(refusal, "A reply cannot be empty; the record is unchanged.");
     knowledge->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(knowledge));
     knowledge->Table()->setFocus();
+    // Deleting several records asks first (closing the question keeps them); one goes at once.
+    OnNextModal(readAndClose);
+    QTest::keyClick(knowledge->Table(), Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(knowledge->Table(), Qt::Key_Delete);
+    EXPECT_EQ(refusal, "Delete 3 records?");
+    knowledge->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(knowledge));
     knowledge->Table()->selectRow(1);
     QTest::keyClick(knowledge->Table(), Qt::Key_Delete);
-    // Ctrl+Z forgets the newest lesson still held; the Knowledge window follows.
+    // Ctrl+Z undoes typing and leaves the lessons alone; Ctrl+Shift+Backspace forgets the newest
+    // lesson still held, and the Knowledge window follows.
     QApplication::setActiveWindow(&window);
     window.Input()->setFocus();
+    QTest::keyClicks(window.Input(), "typo");
     QTest::keyClick(window.Input(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(window.Input()->toPlainText(), "");
+    EXPECT_FALSE(Reply().startsWith("Forgot"));
+    QTest::keyClick(window.Input(), Qt::Key_Backspace, Qt::ControlModifier | Qt::ShiftModifier);
     EXPECT_EQ(Reply().toStdString(), "Forgot: Amber owl");
     QTest::qWait(0);
     EXPECT_EQ(knowledge->windowTitle().toStdString(), "Knowledge (1 record)");
     EXPECT_EQ(cell(0, KnowledgeModel::kKeywords), "STRIPES BLACK");
+    for (const QKeyCombination key : {QKeyCombination(Qt::Key_Escape), Qt::CTRL | Qt::Key_W}) {
+        window.ShowKnowledge();
+        QApplication::setActiveWindow(knowledge);
+        QTest::keyClick(knowledge->Table(), key.key(), key.keyboardModifiers());
+        EXPECT_FALSE(knowledge->isVisible());
+    }
     window.close();
     EXPECT_EQ(Saved(), "Zebra stripes.\r\nSTRIPES\r\nBLACK\r\n\r\n");
 }

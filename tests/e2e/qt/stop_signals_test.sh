@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The desktop program, offscreen, keeps what it learned when told to end by a signal (a logout
 # without a session manager, kill, Ctrl+C) and exits with status 0; the file named with
-# --knowledge is the one it saves; a command line it does not understand gets its usage.
+# --knowledge is the one it saves; a command line it does not understand gets its usage; --help
+# and --version need no display.
 set -uo pipefail
 scratch=$(mktemp -d)
 trap 'kill -9 $(jobs -p) 2>/dev/null; wait; rm -rf "$scratch"' EXIT
@@ -10,6 +11,10 @@ export QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR="$scratch"
 
 "$1" --knowledge 2>"$scratch/usage"
 [ $? -eq 2 ] && grep -q -- "--knowledge <FILE>" "$scratch/usage" || fail "no usage for a bad command line"
+for option in --help --version; do
+    env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$1" $option >"$scratch/out" 2>&1 &&
+        grep -qx -- "wobbet [0-9.]*\|.*--knowledge <FILE>.*" "$scratch/out" || fail "$option without a display"
+done
 
 for signal in TERM HUP INT; do
     # Written with bare line feeds: a save rewrites it with CR LF.
