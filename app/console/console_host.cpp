@@ -1,7 +1,5 @@
 #include "app/console/console_host.h"
 
-#include <utility>
-
 namespace wobbet {
 
 void WriteLine(std::ostream& out, std::string_view text) {
@@ -25,11 +23,6 @@ void ConsoleHost::ShowMessage(const std::string& text) {
     } else {
         WriteLine(errors_, text);
     }
-}
-
-TeachDialogResult ConsoleHost::RunTeachDialog() {
-    // Each filled dialog answers one Teach; an unfilled one is cancelled.
-    return std::exchange(teachDialog_, TeachDialogResult{});
 }
 
 }  // namespace wobbet

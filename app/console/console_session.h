@@ -7,8 +7,8 @@
 #include <utility>
 
 #include "app/console/console_host.h"
-#include "app/console/line_reader.h"
-#include "app/core/program_core.h"
+#include "app/core/windowless_core.h"
+#include "app/posix/line_reader.h"
 
 namespace wobbet {
 
@@ -20,7 +20,7 @@ public:
     ConsoleSession(LineReader& reader, std::ostream& out, std::ostream& errors, bool trace,
                    bool interactive, std::string knowledgePath)
         : host_(out, errors, trace),
-          core_(host_, std::move(knowledgePath), nullptr),
+          core_(host_, std::move(knowledgePath)),
           reader_(reader),
           out_(out),
           interactive_(interactive) {}
@@ -31,14 +31,13 @@ public:
 private:
     // False when the session ends with it.
     bool RunCommand(const std::string& line);
-    void Say(std::string text);
     bool Teach();
     // The next line, after the prompt; nothing once the input has ended.
     std::optional<std::string> ReadLine(std::string_view prompt);
     void Prompt(std::string_view text);
 
     ConsoleHost host_;
-    ProgramCore core_;
+    WindowlessCore core_;
     LineReader& reader_;
     std::ostream& out_;
     bool interactive_;
