@@ -28,21 +28,21 @@ namespace wobbet {
 // through ShellWindow), the other commands as the user gives them, and Shutdown as the window
 // goes. A shell without a window implements only Shell (shell.h), where replies, messages,
 // notices and animations go, and drives a WindowlessCore (windowless_core.h), handing each Say
-// its text and each Teach its pair.
+// its text and each Teach its pair. Either names the knowledge file: DefaultKnowledgePath()
+// (storage/program_dir.h) unless the user chose another.
 //
 // Context: on, a Say weighs the previous reply when it decides whether to learn, and a lesson
 // keeps the phrase said before the previous reply as the new record's context. Start turns it
 // on; a Teach that stores a pair turns it off, so that the taught record has no context; only the
-// user turns it on again. The shell holds the state: the checkbox, or the WindowlessCore.
+// user turns it on again. The state lives in the window's checkbox, or in the WindowlessCore.
 //
 // Start-up tells the shell, in this order: with a character that did not start, the text given
 // to Start, as a reply; then a knowledge file that could not be read whole, as a message that
 // begins "Storage error: " and ends " Records added in this session cannot be saved.", after
 // which nothing is saved. A knowledge file that is not there yet is no error.
 //
-// Texts: every text in and out, and the knowledge file's, is 8-bit: UTF-8 on Linux, and the
-// ANSI code page on Windows, where the program reads and writes the same file as ever. A shell
-// converts at its edge when its toolkit keeps text otherwise.
+// Texts: every text in and out, and the knowledge file's, is 8-bit: UTF-8 on Linux, the ANSI
+// code page on Windows. A shell converts at its edge when its toolkit keeps text otherwise.
 //
 // Replies are spoken by the character when it started, and shown through ShowReply in every
 // case.
