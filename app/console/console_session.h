@@ -6,7 +6,7 @@
 #include <string>
 #include <utility>
 
-#include "app/console/console_host.h"
+#include "app/console/console_shell.h"
 #include "app/core/windowless_core.h"
 #include "app/posix/line_reader.h"
 
@@ -19,8 +19,8 @@ class ConsoleSession {
 public:
     ConsoleSession(LineReader& reader, std::ostream& out, std::ostream& errors, bool trace,
                    bool interactive, std::string knowledgePath)
-        : host_(out, errors, trace),
-          core_(host_, std::move(knowledgePath)),
+        : shell_(out, errors, trace),
+          core_(shell_, std::move(knowledgePath)),
           reader_(reader),
           out_(out),
           interactive_(interactive) {}
@@ -36,7 +36,7 @@ private:
     std::optional<std::string> ReadLine(std::string_view prompt);
     void Prompt(std::string_view text);
 
-    ConsoleHost host_;
+    ConsoleShell shell_;
     WindowlessCore core_;
     LineReader& reader_;
     std::ostream& out_;

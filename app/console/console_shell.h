@@ -10,11 +10,11 @@ namespace wobbet {
 
 // What the program shows, as a terminal sees it: every reply is a line on standard output.
 // There is no character; with trace, its animations are lines too.
-class ConsoleHost final : public Shell {
+class ConsoleShell final : public Shell {
 public:
     // With trace, animations and messages are lines on `out` too, as *Name* and !text;
     // otherwise messages go to `errors` and animations are not shown.
-    ConsoleHost(std::ostream& out, std::ostream& errors, bool trace)
+    ConsoleShell(std::ostream& out, std::ostream& errors, bool trace)
         : out_(out), errors_(errors), trace_(trace) {}
 
     void ShowReply(const std::string& text) override;

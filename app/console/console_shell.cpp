@@ -1,4 +1,4 @@
-#include "app/console/console_host.h"
+#include "app/console/console_shell.h"
 
 namespace wobbet {
 
@@ -7,17 +7,17 @@ void WriteLine(std::ostream& out, std::string_view text) {
     out.flush();
 }
 
-void ConsoleHost::ShowReply(const std::string& text) {
+void ConsoleShell::ShowReply(const std::string& text) {
     WriteLine(out_, text);
 }
 
-void ConsoleHost::ShowAnimation(const std::string& name) {
+void ConsoleShell::ShowAnimation(const std::string& name) {
     if (trace_) {
         WriteLine(out_, "*" + name + "*");
     }
 }
 
-void ConsoleHost::ShowMessage(const std::string& text) {
+void ConsoleShell::ShowMessage(const std::string& text) {
     if (trace_) {
         WriteLine(out_, "!" + text);
     } else {
