@@ -7,7 +7,7 @@
 #include <string>
 #include <thread>
 
-#include "app/console/line_reader.h"
+#include "app/posix/line_reader.h"
 
 namespace {
 

@@ -25,27 +25,27 @@ constexpr std::string_view kMergeCommand = "/merge ";
 }  // namespace
 
 void ConsoleSession::Run(std::uint32_t seed) {
-    core_.Start(seed, {});
+    core_.Start(seed);
     if (interactive_) {
         WriteLine(out_, kGreeting);
     }
     for (;;) {
         const std::optional<std::string> line =
-            ReadLine(host_.ContextEnabled() ? "[context on] > " : "[context off] > ");
+            ReadLine(core_.ContextEnabled() ? "[context on] > " : "[context off] > ");
         if (!line) {
             break;
         }
         if (line->starts_with("//")) {
-            Say(line->substr(1));
+            core_.Say(line->substr(1));
         } else if (line->starts_with("/")) {
             if (!RunCommand(*line)) {
                 break;
             }
         } else {
-            Say(*line);
+            core_.Say(*line);
         }
     }
-    core_.Shutdown();
+    core_.Core().Shutdown();
 }
 
 bool ConsoleSession::RunCommand(const std::string& line) {
@@ -56,39 +56,32 @@ bool ConsoleSession::RunCommand(const std::string& line) {
         return false;
     }
     if (line == "/context on" || line == "/context off") {
-        host_.SetContextEnabled(line == "/context on");
+        core_.SetContextEnabled(line == "/context on");
     } else if (line == "/learn on" || line == "/learn off") {
-        core_.SetLearningEnabled(line == "/learn on");
+        core_.Core().SetLearningEnabled(line == "/learn on");
     } else if (line == "/undo") {
-        core_.ForgetLastLesson();
+        core_.Core().ForgetLastLesson();
     } else if (line.starts_with(kMergeCommand) && line.size() > kMergeCommand.size()) {
-        core_.MergeKnowledgeFile(line.substr(kMergeCommand.size()));
+        core_.Core().MergeKnowledgeFile(line.substr(kMergeCommand.size()));
     } else if (line == "/help") {
         if (interactive_) {
             WriteLine(out_, kHelp);
         }
     } else {
-        host_.ShowMessage("Unknown command: " + line);
+        shell_.ShowMessage("Unknown command: " + line);
     }
     return true;
 }
 
-void ConsoleSession::Say(std::string text) {
-    host_.TypeInput(std::move(text));
-    core_.Say();
-}
-
 bool ConsoleSession::Teach() {
-    // The dialog's two boxes are the next two lines; input that ends first cancels it.
+    // The phrase and the reply are the next two lines; input that ends first teaches nothing.
     std::optional<std::string> phrase = ReadLine("If you say this: ");
     std::optional<std::string> reply = phrase ? ReadLine("I should say this: ") : std::nullopt;
-    if (reply) {
-        host_.FillTeachDialog({TeachDialogResult::kOk, std::move(*phrase), std::move(*reply)});
-    } else {
-        host_.FillTeachDialog({});
+    if (!reply) {
+        return false;
     }
-    core_.Teach();
-    return reply.has_value();
+    core_.Teach(std::move(*phrase), std::move(*reply));
+    return true;
 }
 
 std::optional<std::string> ConsoleSession::ReadLine(std::string_view prompt) {

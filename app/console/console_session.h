@@ -6,9 +6,9 @@
 #include <string>
 #include <utility>
 
-#include "app/console/console_host.h"
-#include "app/console/line_reader.h"
-#include "app/core/program_core.h"
+#include "app/console/console_shell.h"
+#include "app/core/windowless_core.h"
+#include "app/posix/line_reader.h"
 
 namespace wobbet {
 
@@ -19,8 +19,8 @@ class ConsoleSession {
 public:
     ConsoleSession(LineReader& reader, std::ostream& out, std::ostream& errors, bool trace,
                    bool interactive, std::string knowledgePath)
-        : host_(out, errors, trace),
-          core_(host_, std::move(knowledgePath), nullptr),
+        : shell_(out, errors, trace),
+          core_(shell_, std::move(knowledgePath)),
           reader_(reader),
           out_(out),
           interactive_(interactive) {}
@@ -31,14 +31,13 @@ public:
 private:
     // False when the session ends with it.
     bool RunCommand(const std::string& line);
-    void Say(std::string text);
     bool Teach();
     // The next line, after the prompt; nothing once the input has ended.
     std::optional<std::string> ReadLine(std::string_view prompt);
     void Prompt(std::string_view text);
 
-    ConsoleHost host_;
-    ProgramCore core_;
+    ConsoleShell shell_;
+    WindowlessCore core_;
     LineReader& reader_;
     std::ostream& out_;
     bool interactive_;

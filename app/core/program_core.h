@@ -18,12 +18,34 @@
 
 namespace wobbet {
 
-// Everything a program does below its window: it owns the generator, the conversation, the
+// Everything a program does below its shell: it owns the generator, the conversation, the
 // knowledge file and the link with the character, runs start-up and shutdown in their order,
-// and routes the window's commands. The shell supplies its window and calls Start when its window
-// is being prepared, the commands as the user gives them, and Shutdown as the window goes.
+// and routes the shell's commands. A new shell is UI code alone.
 //
-// Replies are spoken by the character when it started, and shown in the reply box in every case.
+// What a shell supplies: a shell with a window implements ShellWindow (shell_window.h) and
+// drives a ProgramCore: it calls Start while its window is being prepared, Say and Teach when
+// the user presses them (the turns read the input box, the Context checkbox and the Teach dialog
+// through ShellWindow), the other commands as the user gives them, and Shutdown as the window
+// goes. A shell without a window implements only Shell (shell.h), where replies, messages,
+// notices and animations go, and drives a WindowlessCore (windowless_core.h), handing each Say
+// its text and each Teach its pair. Either names the knowledge file: DefaultKnowledgePath()
+// (storage/program_dir.h) unless the user chose another.
+//
+// Context: on, a Say weighs the previous reply when it decides whether to learn, and a lesson
+// keeps the phrase said before the previous reply as the new record's context. Start turns it
+// on; a Teach that stores a pair turns it off, so that the taught record has no context; only the
+// user turns it on again. The state lives in the window's checkbox, or in the WindowlessCore.
+//
+// Start-up tells the shell, in this order: with a character that did not start, the text given
+// to Start, as a reply; then a knowledge file that could not be read whole, as a message that
+// begins "Storage error: " and ends " Records added in this session cannot be saved.", after
+// which nothing is saved. A knowledge file that is not there yet is no error.
+//
+// Texts: every text in and out, and the knowledge file's, is 8-bit: UTF-8 on Linux, the ANSI
+// code page on Windows. A shell converts at its edge when its toolkit keeps text otherwise.
+//
+// Replies are spoken by the character when it started, and shown through ShowReply in every
+// case.
 class ProgramCore final : private ConversationHost {
 public:
     // characterServer: null for a program without a character. The window and the server must
@@ -38,17 +60,17 @@ public:
     static std::uint32_t ClockSeed();
 
     // In this order: seeds the generator, installs the built-in records, starts the character and
-    // shows characterNotFound in the reply box if it did not start, reads the knowledge file and
-    // ticks Context. The character's placement takes the first draws; a damaged knowledge file is
-    // reported after the character has been asked to greet.
+    // shows characterNotFound as the reply if it did not start, reads the knowledge file and
+    // turns Context on. The character's placement takes the first draws; a damaged knowledge file
+    // is reported after the character has been asked to greet.
     void Start(std::uint32_t seed, std::string_view characterNotFound);
 
-    // The window's commands.
+    // The window's Say and Teach...: a turn on the input box, a turn on the Teach dialog.
     void Say();
     void Teach();
     void Characters();
 
-    // Curating what was learned. Every change is told to the window through KnowledgeChanged;
+    // Curating what was learned. Every change is told to the shell through KnowledgeChanged;
     // notices go to its ShowNotice, refusals to its ShowMessage.
     //
     // Forgets the newest lesson of this session still held, and says what it was.

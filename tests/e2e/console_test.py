@@ -1,10 +1,12 @@
 #!/usr/bin/env python3
-"""Drives the built wobbet-console through pipes and a terminal: console_test.py PROGRAM [-k NAME].
+"""Drives the built wobbet-console through pipes and a terminal: console_test.py PROGRAM [-k NAME],
+and wobbet-jsonl, named by WOBBET_JSONL, through pipes.
 With --seed 1 the draws are the C runtime's: 41, 18467, 6334, 26500, ... Each Say takes one draw
 per keyword group, one for the learn decision, one more for the reply when it learns at mood 0."""
-import os, pathlib, pty, random, select, shutil, signal, subprocess, sys, tempfile, time, unittest
+import json, os, pathlib, pty, random, select, shutil, signal, subprocess, sys, tempfile, time, unittest
 
 PROGRAM = os.path.abspath(sys.argv.pop(1))
+JSONL = os.environ.get("WOBBET_JSONL")
 DIRECTORY, NO_FILE = "<a directory>", "<no file>"
 NOT_SAVED = ". Records added in this session cannot be saved.\n"
 TAUGHT = b"Not much\r\nWHAT\r\nUP\r\n\r\n"
@@ -127,13 +129,19 @@ class ConsoleTest(ScratchDirectoryTest):
                 found = DIRECTORY if os.path.isdir(self.knowledge) else self.bytes_of()
                 self.assertEqual(found, after)
 
-    def test_interrupt_saves_what_was_learned(self):
-        console = Console(self.seeded(), self.directory)
-        console.write(b"nice weather\n")
-        self.assertTrue(console.wait_for(b"I feel great.\n"))
-        console.process.send_signal(signal.SIGINT)
-        self.assertEqual(console.finish()[2], 0)
-        self.assertEqual(self.bytes_of(), b"Nice weather\r\n!\r\n\r\n")
+    def test_stop_signals_save_what_was_learned(self):
+        for program, said, reply, stop in [
+                (PROGRAM, b"nice weather\n", b"I feel great.\n", signal.SIGINT),
+                (JSONL, b'{"say": "nice weather"}\n', b'{"reply":"I feel great."}\n',
+                 signal.SIGTERM)]:
+            with self.subTest(program):
+                pathlib.Path(self.knowledge).unlink(missing_ok=True)
+                console = Console(self.seeded(), self.directory, program)
+                console.write(said)
+                self.assertTrue(console.wait_for(reply))
+                console.process.send_signal(stop)
+                self.assertEqual(console.finish()[2], 0)
+                self.assertEqual(self.bytes_of(), b"Nice weather\r\n!\r\n\r\n")
 
     def test_knowledge_file_defaults_to_beside_the_program(self):
         program, elsewhere = (os.path.join(self.directory, n) for n in ("wobbet-console", "cwd"))
@@ -167,6 +175,41 @@ class ConsoleTest(ScratchDirectoryTest):
                 self.assertEqual((out, status), (b"", 2))
                 self.assertIn(b"Usage: wobbet-console", errors)
         self.assertEqual(os.listdir(self.directory), [])
+
+
+# Requests and answers as JSON values, one a line; any error's text stands as "...". The draws
+# are those of the console's commands session.
+JSONL_SESSIONS = [
+    ("a lesson, a teach, a forget, bad JSON, end of input saving", NO_FILE,
+     [{"say": "hello"}, {"say": "nice weather"}, "not JSON", {"context": True},
+      {"teach": {"phrase": "what is up", "reply": "Not much"}}, {"forget": True}, {"say": 5},
+      ["say", "hello"], {"teach": {"phrase": "no reply"}}],
+     [{"reply": "Hello."}, {"animation": "Pleased"}, {"animation": "Acknowledge"},
+      {"reply": "I feel great."}, {"error": "..."}, {"animation": "Acknowledge"},
+      {"message": "Forgot: Not much"}, {"error": "..."}, {"error": "..."}, {"error": "..."}],
+     b"Nice weather\r\nHELLO\r\n!\r\nHELLO\r\n\r\n"),
+    ("a damaged file is reported first and kept", b"\r\nOops\r\n\r\n",
+     [{"teach": {"phrase": "what is up", "reply": "Not much"}}],
+     [{"message": "Storage error: Space misalignment" + NOT_SAVED.strip()},
+      {"animation": "Acknowledge"}], b"\r\nOops\r\n\r\n"),
+]
+
+
+@unittest.skipUnless(JSONL, "WOBBET_JSONL names no program")
+class JsonlTest(ScratchDirectoryTest):
+    def test_seeded_sessions_give_exact_answers_and_file(self):
+        for what, before, requests, answers, after in JSONL_SESSIONS:
+            with self.subTest(what):
+                if before != NO_FILE:
+                    pathlib.Path(self.knowledge).write_bytes(before)
+                lines = "".join((r if isinstance(r, str) else json.dumps(r)) + "\n"
+                                for r in requests)
+                out, errors, status = Console(self.seeded(), self.directory, JSONL).finish(
+                    lines.encode())
+                found = [json.loads(line) for line in out.splitlines()]
+                found = [{"error": "..."} if "error" in a else a for a in found]
+                self.assertEqual((found, errors, status), (answers, b"", 0))
+                self.assertEqual(self.bytes_of(), after)
 
 
 class ConsoleCrashTest(ScratchDirectoryTest):

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Checks the Debian package in the build directory: its contents and dependencies, lintian
-# (errors fail), then installs it with apt-get, talks to wobbet-console through a pipe, and
-# removes it, leaving none of its files behind. Changes the system: for CI, as root.
+# (errors fail), then installs it with apt-get, talks to wobbet-console and wobbet-jsonl through
+# pipes, and removes it, leaving none of its files behind. Changes the system: for CI, as root.
 set -euo pipefail
 packages=("$1"/wobbet_*.deb)
 package=$(realpath "${packages[0]}")
@@ -11,8 +11,9 @@ sudo=""
 ! dpkg-query -W wobbet >/dev/null 2>&1 || fail "wobbet is installed already; remove it first"
 
 files=$(dpkg-deb -c "$package" | awk '$1 !~ /^d/ { sub(/^\./, "", $6); print $6 }')
-for path in /usr/bin/wobbet /usr/bin/wobbet-console /usr/share/applications/wobbet.desktop \
-    /usr/share/man/man6/wobbet.6.gz /usr/share/man/man6/wobbet-console.6.gz \
+for path in /usr/bin/wobbet /usr/bin/wobbet-console /usr/bin/wobbet-jsonl \
+    /usr/share/applications/wobbet.desktop /usr/share/man/man6/wobbet.6.gz \
+    /usr/share/man/man6/wobbet-console.6.gz /usr/share/man/man6/wobbet-jsonl.6.gz \
     /usr/share/icons/hicolor/{16x16,32x32,48x48,64x64,128x128,256x256}/apps/wobbet.png; do
     grep -qxF "$path" <<<"$files" || fail "the package lacks $path"
 done
@@ -23,6 +24,8 @@ scratch=$(mktemp -d)
 trap '$sudo apt-get purge -y -q wobbet >/dev/null 2>&1 || true; rm -rf "$scratch"' EXIT
 $sudo apt-get install -y -q "$package" >/dev/null
 printf 'hello\n' | HOME="$scratch" wobbet-console --seed 1 | grep -q . || fail "no answer"
+printf '{"say": "hello"}\n' | HOME="$scratch" wobbet-jsonl --seed 1 | grep -q '"reply"' ||
+    fail "no JSON answer"
 [ -f "$scratch/.local/share/wobbet/Wobbet.dat" ] || fail "no knowledge saved in the data folder"
 $sudo apt-get purge -y -q wobbet >/dev/null
 while read -r path; do

@@ -1,4 +1,4 @@
-#include "app/console/line_reader.h"
+#include "app/posix/line_reader.h"
 
 #include <poll.h>
 #include <unistd.h>

@@ -1,4 +1,4 @@
-#include "app/console/line_reader.h"
+#include "app/posix/line_reader.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
