@@ -41,6 +41,12 @@ class Console:
             self.out += chunk
         return True
 
+    def await_sleep(self):
+        """Until the program sleeps, as it does waiting for the input."""
+        stat = pathlib.Path(f"/proc/{self.process.pid}/stat")
+        while stat.read_text().rsplit(")", 1)[1].split()[0] != "S":
+            pass
+
     def finish(self, text=b""):
         """Feeds and ends the input, then waits: (output, errors, exit code or -signal)."""
         if self.terminal:
@@ -127,13 +133,18 @@ class ConsoleTest(ScratchDirectoryTest):
                 found = DIRECTORY if os.path.isdir(self.knowledge) else self.bytes_of()
                 self.assertEqual(found, after)
 
-    def test_interrupt_saves_what_was_learned(self):
-        console = Console(self.seeded(), self.directory)
-        console.write(b"nice weather\n")
-        self.assertTrue(console.wait_for(b"I feel great.\n"))
-        console.process.send_signal(signal.SIGINT)
-        self.assertEqual(console.finish()[2], 0)
-        self.assertEqual(self.bytes_of(), b"Nice weather\r\n!\r\n\r\n")
+    def test_stop_signal_while_waiting_for_input_saves_and_ends(self):
+        for stop in (signal.SIGINT, signal.SIGTERM):
+            with self.subTest(stop.name):
+                self.knowledge = os.path.join(self.directory, f"{stop.name}.dat")
+                console = Console(self.seeded(), self.directory)
+                console.write(b"nice weather\n")
+                self.assertTrue(console.wait_for(b"I feel great.\n"))
+                console.await_sleep()
+                console.process.send_signal(stop)
+                self.assertEqual(console.process.wait(timeout=60), 0)  # the input still open
+                self.assertEqual(console.finish(), (b"I feel great.\n", b"", 0))
+                self.assertEqual(self.bytes_of(), b"Nice weather\r\n!\r\n\r\n")
 
     def test_knowledge_file_defaults_to_beside_the_program(self):
         program, elsewhere = (os.path.join(self.directory, n) for n in ("wobbet-console", "cwd"))
