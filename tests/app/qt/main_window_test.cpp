@@ -145,22 +145,45 @@ TEST_F(MainWindowTest, KnowledgeWindowFiltersDeletesAndEditsAndFollowsTheConvers
         EXPECT_EQ(model->rowCount(), rows) << filter.toStdString();
     }
 
-    auto edit = [model](int column, const char* text) {
-        return model->setData(model->index(2, column), QString::fromLatin1(text), Qt::EditRole);
+    // Row 1's context is the phrase before it. Each column changes alone; a refusal names what
+    // is wrong with that column.
+    const std::string noWords =
+        "Keywords need at least one word that is not a common one like "
+        "\"the\" or \"is\"; the record is unchanged.";
+    struct Edit {
+        int column;
+        const char* text;
+        std::string refusal;
+        const char* keywordsAndContext;
     };
-    EXPECT_TRUE(edit(KnowledgeModel::kReply, "Zebra stripes."));
-    EXPECT_TRUE(edit(KnowledgeModel::kKeywords, "the Stripes, black!"));
-    QString refusal;
-    OnNextModal([&refusal](QWidget* box) {
-        refusal = qobject_cast<QMessageBox*>(box)->text();
-        box->close();
-    });
-    EXPECT_FALSE(edit(KnowledgeModel::kReply, "   "));
-    EXPECT_EQ(refusal, "A reply cannot be empty; the record is unchanged.");
+    for (const auto& [column, text, refusal, keywordsAndContext] : std::initializer_list<Edit>{
+             {KnowledgeModel::kKeywords, "the Stripes, black!", "", "STRIPES BLACK|ZEBRA QUANTUM"},
+             {KnowledgeModel::kReply, "Zebra stripes.", "", "STRIPES BLACK|ZEBRA QUANTUM"},
+             {KnowledgeModel::kContextKeywords, "night, SKY", "", "STRIPES BLACK|NIGHT SKY"},
+             {KnowledgeModel::kReply, "   ", "A reply cannot be empty; the record is unchanged.",
+              "STRIPES BLACK|NIGHT SKY"},
+             {KnowledgeModel::kKeywords, "the", noWords, "STRIPES BLACK|NIGHT SKY"},
+             {KnowledgeModel::kContextKeywords, "the", noWords, "STRIPES BLACK|NIGHT SKY"},
+             {KnowledgeModel::kContextKeywords, "", "", "STRIPES BLACK|"}}) {
+        std::string shown;
+        if (!refusal.empty()) {
+            OnNextModal([&shown](QWidget* box) {
+                shown = qobject_cast<QMessageBox*>(box)->text().toStdString();
+                box->close();
+            });
+        }
+        EXPECT_EQ(model->setData(model->index(1, column), QString::fromLatin1(text), Qt::EditRole),
+                  refusal.empty());
+        EXPECT_EQ(shown, refusal) << text;
+        EXPECT_EQ((cell(1, KnowledgeModel::kKeywords).toString() + "|" +
+                   cell(1, KnowledgeModel::kContextKeywords).toString())
+                      .toStdString(),
+                  keywordsAndContext);
+    }
     knowledge->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(knowledge));
     knowledge->Table()->setFocus();
-    knowledge->Table()->selectRow(1);
+    knowledge->Table()->selectRow(2);
     QTest::keyClick(knowledge->Table(), Qt::Key_Delete);
     // Ctrl+Z forgets the newest lesson still held; the Knowledge window follows.
     QApplication::setActiveWindow(&window);
