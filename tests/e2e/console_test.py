@@ -41,12 +41,6 @@ class Console:
             self.out += chunk
         return True
 
-    def await_sleep(self):
-        """Until the program sleeps, as it does waiting for the input."""
-        stat = pathlib.Path(f"/proc/{self.process.pid}/stat")
-        while stat.read_text().rsplit(")", 1)[1].split()[0] != "S":
-            pass
-
     def finish(self, text=b""):
         """Feeds and ends the input, then waits: (output, errors, exit code or -signal)."""
         if self.terminal:
@@ -90,10 +84,9 @@ TRACED_SESSIONS = [
     # answers as when learning but stores nothing. 1.dat is what the line-feed session left.
     ("undo, pause and merge", b"Loaded\r\nLOAD\r\n\r\n",
      b"/undo\n/teach\nwhat is up\nnot much\nnice weather\n/undo\n/learn off\nnice weather\n"
-     b"/learn on\n/merge 1.dat\n/merge 1.dat\n/merge .\n/merge\n/undo\n/undo\n",
+     b"/learn on\n/merge 1.dat\n/merge .\n/merge\n/undo\n/undo\n",
      "!Nothing learned in this session to forget.\n*Acknowledge*\n*Acknowledge*\nLoaded\n*Sad*\n"
      "!Forgot: Nice weather\n*Acknowledge*\nHello.\n!Merged 4 new records; 0 were already known.\n"
-     "!Merged 0 new records; 4 were already known.\n"
      "!Merge refused: . is damaged or unreadable; nothing was merged.\n!Unknown command: /merge\n"
      "!Forgot: Not much\n!Nothing learned in this session to forget.\n",
      b"Loaded\r\nLOAD\r\n\r\n" + LINE_FEEDS[4]),
@@ -140,7 +133,8 @@ class ConsoleTest(ScratchDirectoryTest):
                 console = Console(self.seeded(), self.directory)
                 console.write(b"nice weather\n")
                 self.assertTrue(console.wait_for(b"I feel great.\n"))
-                console.await_sleep()
+                state = pathlib.Path(f"/proc/{console.process.pid}/stat")
+                while state.read_text().split()[2] != "S": pass  # until it waits for the input
                 console.process.send_signal(stop)
                 self.assertEqual(console.process.wait(timeout=60), 0)  # the input still open
                 self.assertEqual(console.finish(), (b"I feel great.\n", b"", 0))
