@@ -134,7 +134,7 @@ class ConsoleTest(ScratchDirectoryTest):
                 console.write(b"nice weather\n")
                 self.assertTrue(console.wait_for(b"I feel great.\n"))
                 state = pathlib.Path(f"/proc/{console.process.pid}/stat")
-                while state.read_text().split()[2] != "S": pass  # until it waits for the input
+                while state.read_text().split()[2] not in "SZ": pass  # until it waits for input
                 console.process.send_signal(stop)
                 self.assertEqual(console.process.wait(timeout=60), 0)  # the input still open
                 self.assertEqual(console.finish(), (b"I feel great.\n", b"", 0))
