@@ -86,10 +86,9 @@ TRACED_SESSIONS = [
     # answers as when learning but stores nothing. 1.dat is what the line-feed session left.
     ("undo, pause and merge", b"Loaded\r\nLOAD\r\n\r\n",
      b"/undo\n/teach\nwhat is up\nnot much\nnice weather\n/undo\n/learn off\nnice weather\n"
-     b"/learn on\n/merge 1.dat\n/merge 1.dat\n/merge .\n/merge\n/undo\n/undo\n",
+     b"/learn on\n/merge 1.dat\n/merge .\n/merge\n/undo\n/undo\n",
      "!Nothing learned in this session to forget.\n*Acknowledge*\n*Acknowledge*\nLoaded\n*Sad*\n"
      "!Forgot: Nice weather\n*Acknowledge*\nHello.\n!Merged 4 new records; 0 were already known.\n"
-     "!Merged 0 new records; 4 were already known.\n"
      "!Merge refused: . is damaged or unreadable; nothing was merged.\n!Unknown command: /merge\n"
      "!Forgot: Not much\n!Nothing learned in this session to forget.\n",
      b"Loaded\r\nLOAD\r\n\r\n" + LINE_FEEDS[4]),
@@ -129,18 +128,22 @@ class ConsoleTest(ScratchDirectoryTest):
                 found = DIRECTORY if os.path.isdir(self.knowledge) else self.bytes_of()
                 self.assertEqual(found, after)
 
-    def test_stop_signals_save_what_was_learned(self):
+    def test_stop_signals_while_waiting_for_input_save_and_end(self):
         for program, said, reply, stop in [
                 (PROGRAM, b"nice weather\n", b"I feel great.\n", signal.SIGINT),
+                (PROGRAM, b"nice weather\n", b"I feel great.\n", signal.SIGTERM),
                 (JSONL, b'{"say": "nice weather"}\n', b'{"reply":"I feel great."}\n',
                  signal.SIGTERM)]:
-            with self.subTest(program):
+            with self.subTest(f"{program} {stop.name}"):
                 pathlib.Path(self.knowledge).unlink(missing_ok=True)
                 console = Console(self.seeded(), self.directory, program)
                 console.write(said)
                 self.assertTrue(console.wait_for(reply))
+                state = pathlib.Path(f"/proc/{console.process.pid}/stat")
+                while state.read_text().split()[2] not in "SZ": pass  # until it waits for input
                 console.process.send_signal(stop)
-                self.assertEqual(console.finish()[2], 0)
+                self.assertEqual(console.process.wait(timeout=60), 0)  # the input still open
+                self.assertEqual(console.finish(), (reply, b"", 0))
                 self.assertEqual(self.bytes_of(), b"Nice weather\r\n!\r\n\r\n")
 
     def test_knowledge_file_defaults_to_beside_the_program(self):

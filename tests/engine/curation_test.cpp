@@ -6,19 +6,19 @@ namespace {
 
 using CurationTest = SeededEngineTest;
 
-TEST_F(CurationTest, ForgetWalksBackThroughTheSessionsLessonsSkippingDeletedOnes) {
+// Deleted records before and among the lessons, and merged ones after, shift every index.
+TEST_F(CurationTest, ForgetWalksBackThroughTheSessionsLessonsPastDeletedAndMergedRecords) {
     random.numbers.resize(100);
-    Append(engine.Knowledge(), "Loaded from the file.;", "XYZZY;;");
+    Append(engine.Knowledge(), "Loaded first.;Loaded second.;", "XYZZY;;YZZYX;;");
     host.inputs = {"plugh", "frotz"};
     host.teachDialogs = {{TeachDialogResult::kOk, "quux", "Taught reply"},
                          {TeachDialogResult::kOk, "quux", "Deleted reply"}};
     engine.OnSay();
     engine.OnTeach();
-    engine.OnTeach();
     engine.OnSay();
-    const std::size_t deleted = 10;
-    ASSERT_EQ(engine.Knowledge().Response(deleted), "Deleted reply");
-    ASSERT_EQ(engine.Knowledge().RemoveRecords(std::span(&deleted, 1)), 1u);
+    engine.OnTeach();
+    Append(engine.Knowledge(), "Merged.;", "MERGED;;");
+    ASSERT_EQ(engine.Knowledge().RemoveRecords(std::vector<std::size_t>{7, 12}), 2u);
     // The memory, the mood, the host and the generator are left alone.
     const auto untouched = [&] {
         return engine.Memory().LastInput + engine.Memory().LastResponse + Joined(host.calls) +
@@ -30,7 +30,7 @@ TEST_F(CurationTest, ForgetWalksBackThroughTheSessionsLessonsSkippingDeletedOnes
         EXPECT_EQ(engine.ForgetLastLesson(), reply);
     }
     EXPECT_EQ(engine.ForgetLastLesson(), std::nullopt);
-    EXPECT_EQ(Learned(engine.Knowledge()), "Loaded from the file.;|XYZZY;;");
+    EXPECT_EQ(Learned(engine.Knowledge()), "Loaded second.;Merged.;|YZZYX;;MERGED;;");
     EXPECT_EQ(untouched(), before);
 }
 
@@ -64,32 +64,47 @@ TEST(PausedLearning, SayMakesTheSameDrawsAndAnimationsButStoresNothingWhileTeach
     }
 }
 
-TEST_F(CurationTest, EditsListsFiltersAndRemovesOnlyLearnedRecords) {
+TEST_F(CurationTest, EditsListsFiltersAndRemovesOnlyLearnedRecordsAndTalkFollows) {
     KnowledgeBase& knowledge = engine.Knowledge();
-    Append(knowledge, "One;Two;Three;", "A;;B;;C;!;D;;");
+    Append(knowledge, "One;Two;Three;", "ALPHA;;BETA;;GAMMA;!;DELTA;;");
+    // The reply that each word of the phrases gets, when no draw decides.
+    const auto replies = [&](std::string_view phrases) {
+        std::string found;
+        for (const std::string_view phrase : Entries(phrases)) {
+            std::string normalised(phrase);
+            std::int32_t words = 0;
+            bool learn = false;
+            Normalize(&normalised, &words);
+            random.numbers.assign(100, 0);
+            const std::int32_t winner = engine.SelectResponse(normalised, words, &learn);
+            found.append(knowledge.Response(static_cast<std::size_t>(winner))).push_back(';');
+        }
+        return found;
+    };
+    ASSERT_EQ(replies("alpha;beta;gamma;"), "One;Two;Three;");
     EXPECT_TRUE(knowledge.ReplaceKeywords(7, "hello, red! the sky", "Blue sea"));
     EXPECT_TRUE(knowledge.ReplaceKeywords(8, "purple", ""));
     EXPECT_TRUE(knowledge.ReplaceReply(9, "Two\r\nlines"));
     EXPECT_FALSE(knowledge.ReplaceReply(8, ""));
     EXPECT_FALSE(knowledge.ReplaceKeywords(3, "purple", ""));
-    EXPECT_EQ(Learned(knowledge), "One;Two;Two lines;|HELLO;RED;SKY;!;BLUE;SEA;;PURPLE;;C;!;D;;");
+    EXPECT_EQ(Learned(knowledge),
+              "One;Two;Two lines;|HELLO;RED;SKY;!;BLUE;SEA;;PURPLE;;GAMMA;!;DELTA;;");
+    EXPECT_EQ(replies("alpha;red;beta;purple;gamma;"), "Hello.;One;Hello.;Two;Two lines;");
     const RecordText text = DescribeRecord(knowledge, LearnedRecordAtRow(knowledge, 2));
     EXPECT_EQ(std::string(text.reply) + "|" + text.keywords + "|" + text.contextKeywords,
               "One|HELLO RED SKY|BLUE SEA");
     // Newest first; every word of the filter, ignoring case, in any column.
     std::string filtered;
-    for (const char* filter : {"", "two", "hEL blue", "sky two", "one.red"}) {
+    for (const char* filter : {"", "two", "hEL blue", "sky two", "one.red", "delta"}) {
         for (std::size_t record : FilterLearnedRecords(knowledge, filter)) {
             filtered.append(knowledge.Response(record)).push_back(';');
         }
         filtered += '|';
     }
-    EXPECT_EQ(filtered, "Two lines;Two;One;|Two lines;Two;|One;|||");
-    const std::vector<std::size_t> removed = {8, 0, 8, 10};
-    EXPECT_EQ(knowledge.RemoveRecords(removed), 1u);
-    EXPECT_EQ(Learned(knowledge, 0, 0).substr(0, 6), "Hello.");
-    EXPECT_EQ(Learned(knowledge), "One;Two lines;|HELLO;RED;SKY;!;BLUE;SEA;;C;!;D;;");
-    EXPECT_EQ(LearnedRecordCount(knowledge), 2u);
+    EXPECT_EQ(filtered, "Two lines;Two;One;|Two lines;Two;|One;|||Two lines;|");
+    EXPECT_EQ(knowledge.RemoveRecords(std::vector<std::size_t>{8, 0, 8, 10}), 1u);
+    EXPECT_EQ(Learned(knowledge), "One;Two lines;|HELLO;RED;SKY;!;BLUE;SEA;;GAMMA;!;DELTA;;");
+    EXPECT_EQ(replies("red;purple;gamma;"), "One;Hello.;Two lines;");
 }
 
 }  // namespace
