@@ -132,8 +132,8 @@ class ConsoleTest(ScratchDirectoryTest):
         for program, said, reply, stop in [
                 (PROGRAM, b"nice weather\n", b"I feel great.\n", signal.SIGINT),
                 (PROGRAM, b"nice weather\n", b"I feel great.\n", signal.SIGTERM),
-                (JSONL, b'{"say": "nice weather"}\n', b'{"reply":"I feel great."}\n',
-                 signal.SIGTERM)]:
+                (JSONL, b'{"say": "nice weather"}\n', b'{"animation":"Acknowledge"}\n'
+                 b'{"reply":"I feel great."}\n{"animation":"Sad"}\n', signal.SIGTERM)]:
             with self.subTest(f"{program} {stop.name}"):
                 pathlib.Path(self.knowledge).unlink(missing_ok=True)
                 console = Console(self.seeded(), self.directory, program)
