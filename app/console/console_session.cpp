@@ -1,5 +1,7 @@
 #include "app/console/console_session.h"
 
+#include <utility>
+
 namespace wobbet {
 namespace {
 
@@ -24,8 +26,10 @@ constexpr std::string_view kMergeCommand = "/merge ";
 
 }  // namespace
 
-void ConsoleSession::Run(std::uint32_t seed) {
-    core_.Start(seed, {});
+int ConsoleSession::Run(std::uint32_t seed) {
+    if (!core_.Start(seed, {})) {
+        return 1;
+    }
     if (interactive_) {
         WriteLine(out_, kGreeting);
     }
@@ -46,6 +50,7 @@ void ConsoleSession::Run(std::uint32_t seed) {
         }
     }
     core_.Shutdown();
+    return 0;
 }
 
 bool ConsoleSession::RunCommand(const std::string& line) {
@@ -91,8 +96,16 @@ bool ConsoleSession::Teach() {
     return reply.has_value();
 }
 
+void ConsoleSession::StartDelay(std::chrono::milliseconds delay, std::function<void()> elapsed) {
+    autosaveDelay_ = delay;
+    autosaveElapsed_ = std::move(elapsed);
+}
+
 std::optional<std::string> ConsoleSession::ReadLine(std::string_view prompt) {
     Prompt(prompt);
+    if (autosaveElapsed_ && !reader_.WaitForInput(static_cast<int>(autosaveDelay_.count()))) {
+        std::exchange(autosaveElapsed_, {})();
+    }
     std::optional<std::string> line = reader_.NextLine();
     if (!line) {
         // Ctrl+D or Ctrl+C leave the cursor after the prompt; the shell's starts afresh.

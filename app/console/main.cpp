@@ -32,6 +32,5 @@ int main(int argc, char** argv) {
     LineReader reader(STDIN_FILENO, stopSignals.Descriptor());
     ConsoleSession session(reader, std::cout, std::cerr, options->trace, isatty(STDIN_FILENO) != 0,
                            options->knowledgePath.value_or(DefaultKnowledgePath()));
-    session.Run(options->seed.value_or(ProgramCore::ClockSeed()));
-    return 0;
+    return session.Run(options->seed.value_or(ProgramCore::ClockSeed()));
 }
