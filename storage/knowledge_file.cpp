@@ -167,9 +167,6 @@ void KnowledgeFile::RemoveLeftoverTemporaryFiles(const std::string& target,
 bool KnowledgeFile::WriteReplacement(std::string_view bytes) {
     // Renaming over a link would put a plain file in its place.
     const std::string target = fileSystem_.FinalTarget(path_);
-    if (!fileSystem_.MayWrite(target)) {
-        return false;
-    }
     // An installed copy's first save makes the folder that holds its knowledge.
     const std::string directory = DirectoryOf(target);
     if (!directory.empty() && !fileSystem_.CreatePrivateDirectories(directory)) {

@@ -45,9 +45,9 @@ public:
 
     // Writes every learned record unless NoSave is set. The new content is written beside the
     // file and put in its place only once it is on the disk, so a failure anywhere leaves the
-    // previous file as it was. A link stays a link: its final target gets the new content. A file
-    // this process may not write is not replaced. The file's folder is made when missing, and
-    // temporary files that saves of copies no longer running left beside the file are removed.
+    // previous file as it was. A link stays a link: its final target gets the new content. The
+    // file's folder is made when missing, and temporary files that saves of copies no longer
+    // running left beside the file are removed.
     void SaveKnowledge(const KnowledgeBase& knowledge, ConversationHost& host);
     // The same save, returning the message to show instead of showing it: empty when the file
     // was written. It reads only the tables it is given, so it can write a snapshot (a copy of

@@ -54,7 +54,7 @@ void Autosave::Finished(const std::string& message) {
         warned_ = false;
     } else if (!warned_ && !closed_) {
         warned_ = true;
-        window_.ShowMessage(message);
+        warn_(message);
     }
     if (again_ && !closed_) {
         again_ = false;
@@ -74,7 +74,7 @@ void Autosave::Close() {
     }
     if (change_ != savedChange_ && !file_.NoSave()) {
         if (const std::string message = file_.Save(knowledge_); !message.empty()) {
-            window_.ShowMessage(message);
+            warn_(message);
         }
     }
 }

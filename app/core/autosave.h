@@ -5,8 +5,8 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 
-#include "app/core/shell_window.h"
 #include "engine/knowledge_base.h"
 #include "storage/knowledge_file.h"
 
@@ -40,10 +40,11 @@ class Autosave {
 public:
     static constexpr std::chrono::milliseconds kDelay{2000};
 
-    // All four must outlive this.
+    // The driver, the knowledge and the file must outlive this. `warn` tells the user of a
+    // failed save.
     Autosave(AutosaveDriver& driver, const KnowledgeBase& knowledge, KnowledgeFile& file,
-             ShellWindow& window)
-        : driver_(driver), knowledge_(knowledge), file_(file), window_(window) {}
+             std::function<void(const std::string&)> warn)
+        : driver_(driver), knowledge_(knowledge), file_(file), warn_(std::move(warn)) {}
     Autosave(const Autosave&) = delete;
     Autosave& operator=(const Autosave&) = delete;
     ~Autosave();
@@ -62,7 +63,7 @@ private:
     AutosaveDriver& driver_;
     const KnowledgeBase& knowledge_;
     KnowledgeFile& file_;
-    ShellWindow& window_;
+    std::function<void(const std::string&)> warn_;
     KnowledgeBase snapshot_;
     // Changes are counted: the file holds every one up to savedChange_, and the save under way
     // those up to savingChange_.

@@ -42,7 +42,8 @@ ProgramCore::ProgramCore(ShellWindow& window, std::string knowledgePath,
         character_.emplace(*characterServer, random_);
     }
     if (autosave != nullptr) {
-        autosave_.emplace(*autosave, engine_.Knowledge(), knowledgeFile_, window_);
+        autosave_.emplace(*autosave, engine_.Knowledge(), knowledgeFile_,
+                          [this](const std::string& text) { window_.ShowMessage(text); });
     }
 }
 

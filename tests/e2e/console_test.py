@@ -184,15 +184,6 @@ class ConsoleTest(ScratchDirectoryTest):
                                  [] if file_mode is None else ["Wobbet.dat", "Wobbet.dat.lock"])
                 self.assertTrue(file_mode is None or self.bytes_of() == TAUGHT)
 
-    def test_knowledge_file_defaults_to_beside_the_program(self):
-        program, elsewhere = (os.path.join(self.directory, n) for n in ("wobbet-console", "cwd"))
-        shutil.copy(PROGRAM, program)
-        os.mkdir(elsewhere)
-        out = Console(["--seed", "1"], elsewhere, program).finish(b"nice weather\n")[0]
-        self.assertEqual(out, b"I feel great.\n")
-        self.assertEqual(self.bytes_of(), b"Nice weather\r\n!\r\n\r\n")
-        self.assertEqual(os.listdir(elsewhere), [])
-
     def test_terminal_gets_prompts_greeting_and_help(self):
         console = Console(self.seeded(), self.directory, terminal=True)
         for typed, prompt in [(b"", b"[context on] > "), (b"/help\n", b"/quit"),

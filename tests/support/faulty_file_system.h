@@ -47,8 +47,6 @@ public:
     bool Remove(const std::string& path) override {
         return failing != DiskStep::kRemove && real_.Remove(path);
     }
-    std::string FinalTarget(const std::string& path) override { return real_.FinalTarget(path); }
-    bool MayWrite(const std::string& path) override { return real_.MayWrite(path); }
 
 private:
     FileSystem& real_ = NativeFileSystem();

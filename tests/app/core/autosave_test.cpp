@@ -4,7 +4,6 @@
 
 #include <utility>
 
-#include "tests/support/case_table.h"
 #include "tests/support/faulty_file_system.h"
 #include "tests/support/knowledge_records.h"
 #include "tests/support/scratch_directory.h"
@@ -12,7 +11,7 @@
 namespace wobbet::testing {
 namespace {
 
-// Holds each delay and each save until the test lets it run, so any overlap is certain.
+// Holds each delay and each save until the test lets it run, so that any overlap is certain.
 class GatedDriver : public AutosaveDriver {
 public:
     std::function<void()> elapsed;
@@ -20,7 +19,7 @@ public:
     std::function<void(std::string)> finished;
 
     void StartDelay(std::chrono::milliseconds, std::function<void()> callback) override {
-        EXPECT_FALSE(elapsed) << "a second delay while one runs";
+        EXPECT_FALSE(elapsed || save) << "a delay while another delay or a save runs";
         elapsed = std::move(callback);
     }
     void CancelDelay() override { elapsed = {}; }
@@ -31,39 +30,19 @@ public:
         finished = std::move(callback);
     }
     std::optional<std::string> WaitForSave() override {
-        if (!save) {
-            return std::nullopt;
-        }
-        finished = {};
-        return std::exchange(save, {})();
+        return save ? std::optional(std::exchange(save, {})()) : std::nullopt;
     }
 
     void PassDelay() { std::exchange(elapsed, {})(); }
-    void FinishSave() {
-        const std::string message = std::exchange(save, {})();
-        std::exchange(finished, {})(message);
-    }
-};
-
-class WarningWindow : public ShellWindow {
-public:
-    std::string warnings;
-
-    std::string ReadInput() override { return {}; }
-    void ClearInput() override {}
-    bool ContextEnabled() override { return true; }
-    void SetContextEnabled(bool) override {}
-    void ShowReply(const std::string&) override {}
-    void ShowMessage(const std::string& text) override { warnings += text + ";"; }
-    TeachDialogResult RunTeachDialog() override { return {}; }
+    void FinishSave() { std::exchange(finished, {})(*WaitForSave()); }
 };
 
 class AutosaveTest : public ScratchDirectoryTest {
 protected:
     GatedDriver driver;
-    WarningWindow window;
     KnowledgeBase knowledge;
     FaultyFileSystem disk;
+    std::string warnings;
     int writes = 0;
 
     void SetUp() override {
@@ -71,8 +50,11 @@ protected:
         knowledge.LoadSeedTables();
         disk.beforeWrite = [this] { ++writes; };
     }
-
-    // Learns a record the way a lesson does, and tells the autosave.
+    Autosave Make(KnowledgeFile& target) {
+        return Autosave(driver, knowledge, target,
+                        [this](const std::string& text) { warnings += text + ";"; });
+    }
+    // A lesson, as the core tells it.
     void Learn(Autosave& autosave, std::string_view reply) {
         Append(knowledge, std::string(reply) + ";", "WORD;;");
         autosave.Changed();
@@ -80,12 +62,11 @@ protected:
 };
 
 TEST_F(AutosaveTest, ALessonDuringASaveIsSavedByTheNextAndCloseWritesOnlyWhatIsLeft) {
-    KnowledgeFile file(knowledgePath, disk);
-    Autosave autosave(driver, knowledge, file, window);
+    KnowledgeFile first(knowledgePath, disk);
+    Autosave autosave = Make(first);
     Learn(autosave, "First");
     driver.PassDelay();
     Learn(autosave, "During the save");
-    EXPECT_FALSE(driver.elapsed) << "a delay began while the save ran";
     driver.FinishSave();
     EXPECT_EQ(ReadBytes(knowledgePath), "First\r\nWORD\r\n\r\n");
     driver.PassDelay();
@@ -94,49 +75,40 @@ TEST_F(AutosaveTest, ALessonDuringASaveIsSavedByTheNextAndCloseWritesOnlyWhatIsL
     autosave.Close();
     EXPECT_EQ(writes, 2) << "what the autosave kept was written again at close";
 
-    // At close, the save under way ends first, and a lesson after it is still kept.
+    // Close lets the save under way end, then keeps the lesson given during it.
     KnowledgeFile second(knowledgePath, disk);
-    Autosave next(driver, knowledge, second, window);
+    Autosave next = Make(second);
     Learn(next, "Third");
     driver.PassDelay();
     Learn(next, "At close");
     next.Close();
     EXPECT_EQ(writes, 4);
-    EXPECT_TRUE(ReadBytes(knowledgePath).ends_with("At close\r\nWORD\r\n\r\n"));
-    EXPECT_EQ(window.warnings, "");
+    EXPECT_TRUE(
+        ReadBytes(knowledgePath).ends_with("Third\r\nWORD\r\n\r\nAt close\r\nWORD\r\n\r\n"));
+    EXPECT_EQ(warnings, "");
 }
 
-struct WarningCase {
-    const char* name;
-    // One letter per autosave: f fails, s succeeds.
-    std::string_view saves;
-    int warnings;
-};
-
-class AutosaveWarningTest : public AutosaveTest,
-                            public ::testing::WithParamInterface<WarningCase> {};
-
-TEST_P(AutosaveWarningTest, WarnsOnceUntilASaveSucceeds) {
-    KnowledgeFile file(knowledgePath, disk);
-    Autosave autosave(driver, knowledge, file, window);
-    for (const char save : GetParam().saves) {
-        Learn(autosave, "Lesson");
-        disk.failing = save == 'f' ? std::optional(DiskStep::kReplace) : std::nullopt;
-        driver.PassDelay();
-        driver.FinishSave();
+TEST_F(AutosaveTest, WarnsOnceUntilASaveSucceeds) {
+    // One letter per autosave, f for a failure; the warnings expected.
+    for (const auto& [saves, warned] :
+         {std::pair{"ff", 1}, std::pair{"fsf", 2}, std::pair{"sfff", 1}, std::pair{"fsfsf", 3}}) {
+        KnowledgeFile target(knowledgePath, disk);
+        Autosave autosave = Make(target);
+        warnings.clear();
+        for (const char* save = saves; *save != '\0'; ++save) {
+            Learn(autosave, "Lesson");
+            disk.failing = *save == 'f' ? std::optional(DiskStep::kReplace) : std::nullopt;
+            driver.PassDelay();
+            driver.FinishSave();
+        }
+        std::string expected;
+        for (int i = 0; i < warned; ++i) {
+            expected += "Storage error: Save failed.;";
+        }
+        EXPECT_EQ(warnings, expected) << saves;
+        disk.failing.reset();
     }
-    std::string expected;
-    for (int i = 0; i < GetParam().warnings; ++i) {
-        expected += "Storage error: Save failed.;";
-    }
-    EXPECT_EQ(window.warnings, expected);
 }
-
-INSTANTIATE_TEST_SUITE_P(Cases, AutosaveWarningTest,
-                         ::testing::Values(WarningCase{"FailTwice", "ff", 1},
-                                           WarningCase{"FailSucceedFail", "fsf", 2},
-                                           WarningCase{"SucceedThenFailThrice", "sfff", 1}),
-                         kRowName);
 
 }  // namespace
 }  // namespace wobbet::testing

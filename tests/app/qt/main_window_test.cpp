@@ -8,7 +8,6 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPlainTextEdit>
-#include <QProcess>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QStandardPaths>
@@ -17,9 +16,7 @@
 #include <QTest>
 #include <QTimer>
 #include <atomic>
-#include <cstdio>
 #include <functional>
-#include <string_view>
 
 #include "app/qt/input_box.h"
 #include "app/qt/knowledge_model.h"
@@ -182,21 +179,6 @@ TEST_F(MainWindowTest, SavesSoonAfterEachLessonOffTheWindowThread) {
     EXPECT_NE(writer.load(), QThread::currentThread());
 }
 
-TEST(AutosaveTest, AKillAfterALessonLosesNothing) {
-    QTemporaryDir directory;
-    const QString path = directory.filePath(QStringLiteral("Wobbet.dat"));
-    QProcess child;
-    child.start(QCoreApplication::applicationFilePath(),
-                {QStringLiteral("--learn-and-wait"), path});
-    ASSERT_TRUE(child.waitForReadyRead(20000));
-    ASSERT_TRUE(QTest::qWaitFor([&path] { return QFile::exists(path); }, 10000));
-    child.kill();  // SIGKILL
-    ASSERT_TRUE(child.waitForFinished());
-    QFile saved(path);
-    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
-    EXPECT_EQ(saved.readAll(), "Zebra quantum\r\n!\r\n\r\n");
-}
-
 class ClosingTest : public MainWindowTest, public ::testing::WithParamInterface<bool> {};
 
 TEST_P(ClosingTest, WarnsOfAFailedSaveOnceBeforeTheCharacterStops) {
@@ -250,16 +232,6 @@ int main(int argc, char* argv[]) {
     // Settings go to a scratch place, not the user's.
     QStandardPaths::setTestModeEnabled(true);
     QApplication application(argc, argv);
-    // The autosave test's child: learns a phrase, says so, and waits to be killed.
-    if (argc == 3 && std::string_view(argv[1]) == "--learn-and-wait") {
-        wobbet::testing::FakeAgentServer server;
-        wobbet::MainWindow window(server, argv[2]);
-        window.Initialize(1);
-        wobbet::testing::Learn(window, "zebra quantum");
-        std::puts("learned");
-        std::fflush(stdout);
-        return QApplication::exec();
-    }
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
