@@ -16,7 +16,8 @@ class Console:
     def __init__(self, arguments, directory, program=PROGRAM, terminal=False, **options):
         self.terminal, slave = pty.openpty() if terminal else (None, subprocess.PIPE)
         self.process = subprocess.Popen([program, *arguments], cwd=directory, bufsize=0,
-                                        stdin=slave, stdout=slave, stderr=subprocess.PIPE, **options)
+                                        stdin=slave, stdout=slave, stderr=subprocess.PIPE,
+                                        **options)
         self.out = b""
         if terminal:
             os.close(slave)
