@@ -20,7 +20,7 @@
 #include <string_view>
 
 #include "app/core/program_core.h"
-#include "app/qt/autosave.h"
+#include "app/qt/autosave_driver.h"
 #include "app/qt/knowledge_model.h"
 #include "app/qt/knowledge_window.h"
 #include "bench/bench_support.h"
@@ -74,7 +74,8 @@ void Run(std::size_t records) {
     const QString path = QDir::temp().filePath(QStringLiteral("wobbet-window-bench.dat"));
     QFile::remove(path);
     SilentWindow shell;
-    ProgramCore core(shell, path.toStdString(), nullptr);
+    QtAutosaveDriver autosave;
+    ProgramCore core(shell, path.toStdString(), nullptr, NativeFileSystem(), &autosave);
     core.Start(1, {});
     KnowledgeGenerator generator(20240601);
     generator.AppendRecords(&core.Engine().Knowledge(), records);
@@ -108,15 +109,17 @@ void Run(std::size_t records) {
             QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
         QTest::keyClick(window->Table(), Qt::Key_Delete);
     });
-    Autosave autosave(core, nullptr);
+    // The delete's autosave, its delay included.
     Measure(
-        "autosave: snapshot here, write elsewhere", [&] { autosave.Schedule(); },
-        [&] { return QFile::exists(path); });
+        "autosave: snapshot here, write elsewhere", [] {}, [&] { return QFile::exists(path); });
     // The next snapshot is copied over the last one.
     QFile::remove(path);
-    core.Engine().Learn("One more lesson.");
     Measure(
-        "  again after a lesson", [&] { autosave.Schedule(); },
+        "  again after a delete",
+        [&] {
+            const std::size_t newest[] = {core.Engine().Knowledge().ResponseCount() - 1};
+            core.DeleteRecords(newest);
+        },
         [&] { return QFile::exists(path); });
     delete window;
     QFile::remove(path);

@@ -54,6 +54,23 @@ public:
     // Whether a process with this id runs now; true when that cannot be known, so that nothing
     // a running copy still uses is ever taken for a leftover.
     virtual bool ProcessRunning(std::uint32_t) { return true; }
+    // The file a path leads to: links followed to their final target, which need not exist yet,
+    // in a folder named without links.
+    virtual std::string FinalTarget(const std::string& path) { return path; }
+    // Whether this process may put a new file at the path: the file, if there is one, and the
+    // folder that holds it (or would, once made) are writable.
+    virtual bool MayWrite(const std::string&) { return true; }
+
+    enum class LockResult {
+        kLocked,
+        // Another open lock, in this process or another, holds it.
+        kHeld,
+        // No lock could be made, such as in a folder that cannot be written.
+        kUnavailable,
+    };
+    // Takes an advisory lock on the file at the path, made when missing. The lock goes with the
+    // handle's Close, or with the process, however it ends.
+    virtual LockResult Lock(const std::string&, Handle*) { return LockResult::kUnavailable; }
 };
 
 // The platform's file system.

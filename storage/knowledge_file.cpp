@@ -44,9 +44,46 @@ std::optional<std::uint32_t> TemporaryFileOwner(std::string_view entry, std::str
 
 }  // namespace
 
+std::string InUseMessage(std::string_view path) {
+    return "Storage error: " + std::string(path) + " is in use by another Wobbet.";
+}
+
+std::string NotWritableMessage(std::string_view path) {
+    return "Storage error: " + std::string(path) +
+           " cannot be written; what is learned in this session will not be kept.";
+}
+
+KnowledgeFile::~KnowledgeFile() {
+    if (lock_) {
+        fileSystem_.Close(*lock_);
+    }
+}
+
+bool KnowledgeFile::Claim() {
+    FileSystem::Handle lock = 0;
+    // Beside the file itself, so that every path to it meets the same lock.
+    switch (fileSystem_.Lock(fileSystem_.FinalTarget(path_) + ".lock", &lock)) {
+        case FileSystem::LockResult::kLocked:
+            lock_ = lock;
+            return true;
+        case FileSystem::LockResult::kHeld:
+            return false;
+        case FileSystem::LockResult::kUnavailable:
+            return true;
+    }
+    return true;
+}
+
+void KnowledgeFile::CheckWritable(ConversationHost& host) {
+    if (!noSave_ && !fileSystem_.MayWrite(fileSystem_.FinalTarget(path_))) {
+        noSave_ = true;
+        host.ShowMessage(NotWritableMessage(path_));
+    }
+}
+
 std::string KnowledgeFile::TemporaryPath() const {
     // Named after the process, so that two programs saving at once never share a file.
-    return path_ + "." + std::to_string(CurrentProcessId()) + ".tmp";
+    return fileSystem_.FinalTarget(path_) + "." + std::to_string(CurrentProcessId()) + ".tmp";
 }
 
 void KnowledgeFile::FailLoad(ConversationHost& host, std::string_view reason) {
@@ -112,10 +149,11 @@ std::string KnowledgeFile::Save(const KnowledgeBase& knowledge) {
     return {};
 }
 
-void KnowledgeFile::RemoveLeftoverTemporaryFiles(const std::string& directory) {
-    const std::size_t nameStart = directory.empty() ? 0 : path_.find_last_of(kSeparators) + 1;
-    const std::string_view name = std::string_view(path_).substr(nameStart);
-    const std::string_view prefix = std::string_view(path_).substr(0, nameStart);
+void KnowledgeFile::RemoveLeftoverTemporaryFiles(const std::string& target,
+                                                 const std::string& directory) {
+    const std::size_t nameStart = directory.empty() ? 0 : target.find_last_of(kSeparators) + 1;
+    const std::string_view name = std::string_view(target).substr(nameStart);
+    const std::string_view prefix = std::string_view(target).substr(0, nameStart);
     for (const std::string& entry :
          fileSystem_.ListDirectory(directory.empty() ? "." : directory)) {
         const std::optional<std::uint32_t> owner = TemporaryFileOwner(entry, name);
@@ -127,23 +165,25 @@ void KnowledgeFile::RemoveLeftoverTemporaryFiles(const std::string& directory) {
 }
 
 bool KnowledgeFile::WriteReplacement(std::string_view bytes) {
+    // Renaming over a link would put a plain file in its place.
+    const std::string target = fileSystem_.FinalTarget(path_);
     // An installed copy's first save makes the folder that holds its knowledge.
-    const std::string directory = DirectoryOf(path_);
+    const std::string directory = DirectoryOf(target);
     if (!directory.empty() && !fileSystem_.CreatePrivateDirectories(directory)) {
         return false;
     }
     // Saves that were killed midway leave their temporary files behind.
-    RemoveLeftoverTemporaryFiles(directory);
+    RemoveLeftoverTemporaryFiles(target, directory);
     const std::string temporary = TemporaryPath();
     // A leftover from a run that stopped mid-save, or a link planted in its place, goes first.
     fileSystem_.Remove(temporary);
-    const std::optional<FileSystem::Handle> file = fileSystem_.CreateNew(temporary, path_);
+    const std::optional<FileSystem::Handle> file = fileSystem_.CreateNew(temporary, target);
     if (!file) {
         return false;
     }
     const bool written = fileSystem_.Write(*file, bytes) && fileSystem_.Flush(*file);
     const bool closed = fileSystem_.Close(*file);
-    if (written && closed && fileSystem_.Replace(temporary, path_)) {
+    if (written && closed && fileSystem_.Replace(temporary, target)) {
         return true;
     }
     fileSystem_.Remove(temporary);

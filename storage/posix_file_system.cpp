@@ -1,11 +1,14 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <cstdio>
+#include <cstdlib>
 #include <limits>
 #include <memory>
 #include <utility>
@@ -17,6 +20,17 @@ namespace {
 
 int Descriptor(FileSystem::Handle file) {
     return static_cast<int>(file);
+}
+
+// The folder a path names its file in: "." for a bare name, "/" for a name in the root.
+std::string FolderOf(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
+}
+
+bool Accessible(const std::string& path, int mode) {
+    // The effective ids decide, as they do for the save itself.
+    return faccessat(AT_FDCWD, path.c_str(), mode, AT_EACCESS) == 0;
 }
 
 // Closes the descriptor it holds when it goes, whichever way the scope is left.
@@ -137,6 +151,65 @@ public:
         return kill(static_cast<pid_t>(id), 0) == 0 || errno == EPERM;
     }
 
+    std::string FinalTarget(const std::string& path) override {
+        std::string target = path;
+        // As many links as the system itself follows.
+        for (int hop = 0; hop < 40; ++hop) {
+            std::string link(PATH_MAX, '\0');
+            const ssize_t length = readlink(target.c_str(), link.data(), link.size());
+            if (length < 0 || static_cast<std::size_t>(length) == link.size()) {
+                break;
+            }
+            link.resize(static_cast<std::size_t>(length));
+            const std::size_t slash = target.rfind('/');
+            target = link.starts_with('/') || slash == std::string::npos
+                         ? link
+                         : target.substr(0, slash + 1) + link;
+        }
+        const std::unique_ptr<char, void (*)(void*)> folder(
+            realpath(FolderOf(target).c_str(), nullptr), std::free);
+        if (!folder) {
+            return target;
+        }
+        const std::string name = target.substr(target.rfind('/') + 1);
+        return (std::string_view(folder.get()) == "/" ? "" : std::string(folder.get())) + "/" +
+               name;
+    }
+
+    bool MayWrite(const std::string& path) override {
+        if (Accessible(path, F_OK) && !Accessible(path, W_OK)) {
+            return false;
+        }
+        // A folder still to be made is made in the nearest one that exists.
+        for (std::string folder = FolderOf(path);; folder = FolderOf(folder)) {
+            struct stat status {};
+            if (stat(folder.c_str(), &status) == 0) {
+                return Accessible(folder, W_OK | X_OK);
+            }
+            if (folder == "." || folder == "/") {
+                return false;
+            }
+        }
+    }
+
+    LockResult Lock(const std::string& path, Handle* lock) override {
+        constexpr int kFlags = O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC;
+        int fd = open(path.c_str(), O_RDWR | O_CREAT | kFlags, 0644);
+        // Others sharing the folder lock the file the first one made, which they may only read.
+        if (fd < 0 && errno != ENOENT) {
+            fd = open(path.c_str(), O_RDONLY | kFlags);
+        }
+        OwnedDescriptor file(fd);
+        if (!file.Valid()) {
+            return LockResult::kUnavailable;
+        }
+        if (flock(file.Get(), LOCK_EX | LOCK_NB) != 0) {
+            return errno == EWOULDBLOCK ? LockResult::kHeld : LockResult::kUnavailable;
+        }
+        *lock = file.Release();
+        return LockResult::kLocked;
+    }
+
 private:
     static ReadResult ReadOpenFile(int fd, std::string* bytes) {
         struct stat status {};
@@ -168,11 +241,8 @@ private:
     }
 
     static void SyncDirectoryOf(const std::string& path) {
-        const std::size_t slash = path.rfind('/');
-        const std::string directory =
-            slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
         const OwnedDescriptor directoryFile(
-            open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+            open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
         if (directoryFile.Valid()) {
             fsync(directoryFile.Get());
         }

@@ -1,5 +1,7 @@
 #include "app/console/console_session.h"
 
+#include <utility>
+
 namespace wobbet {
 namespace {
 
@@ -24,8 +26,10 @@ constexpr std::string_view kMergeCommand = "/merge ";
 
 }  // namespace
 
-void ConsoleSession::Run(std::uint32_t seed) {
-    core_.Start(seed);
+int ConsoleSession::Run(std::uint32_t seed) {
+    if (!core_.Start(seed)) {
+        return 1;
+    }
     if (interactive_) {
         WriteLine(out_, kGreeting);
     }
@@ -46,6 +50,7 @@ void ConsoleSession::Run(std::uint32_t seed) {
         }
     }
     core_.Core().Shutdown();
+    return 0;
 }
 
 bool ConsoleSession::RunCommand(const std::string& line) {
@@ -86,7 +91,7 @@ bool ConsoleSession::Teach() {
 
 std::optional<std::string> ConsoleSession::ReadLine(std::string_view prompt) {
     Prompt(prompt);
-    std::optional<std::string> line = reader_.NextLine();
+    std::optional<std::string> line = autosave_.NextLine();
     if (!line) {
         // Ctrl+D or Ctrl+C leave the cursor after the prompt; the shell's starts afresh.
         Prompt("\n");

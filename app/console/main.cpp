@@ -20,6 +20,6 @@ int main(int argc, char** argv) {
         [](const LineProgramOptions& options, LineReader& reader) {
             ConsoleSession session(reader, std::cout, std::cerr, options.Has("--trace"),
                                    isatty(STDIN_FILENO) != 0, options.knowledgePath);
-            session.Run(options.seed);
+            return session.Run(options.seed);
         });
 }

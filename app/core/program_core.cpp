@@ -32,7 +32,8 @@ bool IsBlank(std::string_view text) {
 }  // namespace
 
 ProgramCore::ProgramCore(ShellWindow& window, std::string knowledgePath,
-                         AgentServerPort* characterServer, FileSystem& fileSystem)
+                         AgentServerPort* characterServer, FileSystem& fileSystem,
+                         AutosaveDriver* autosave)
     : window_(window),
       fileSystem_(fileSystem),
       engine_(*this, random_),
@@ -40,13 +41,23 @@ ProgramCore::ProgramCore(ShellWindow& window, std::string knowledgePath,
     if (characterServer != nullptr) {
         character_.emplace(*characterServer, random_);
     }
+    if (autosave != nullptr) {
+        autosave_.emplace(*autosave, engine_.Knowledge(), knowledgeFile_,
+                          [this](const std::string& text) { window_.ShowMessage(text); });
+    }
 }
 
 std::uint32_t ProgramCore::ClockSeed() {
     return static_cast<std::uint32_t>(std::time(nullptr));
 }
 
-void ProgramCore::Start(std::uint32_t seed, std::string_view characterNotFound) {
+bool ProgramCore::Start(std::uint32_t seed, std::string_view characterNotFound) {
+    // Two programs on one file would each overwrite the other's lessons.
+    if (autosave_ && !knowledgeFile_.Claim()) {
+        shutDown_ = true;
+        window_.ShowMessage(InUseMessage(knowledgeFile_.Path()));
+        return false;
+    }
     random_.Seed(seed);
     engine_.Knowledge().LoadSeedTables();
     if (character_) {
@@ -56,7 +67,11 @@ void ProgramCore::Start(std::uint32_t seed, std::string_view characterNotFound) 
         }
     }
     knowledgeFile_.LoadKnowledge(engine_.Knowledge(), *this);
+    if (autosave_) {
+        knowledgeFile_.CheckWritable(*this);
+    }
     window_.SetContextEnabled(true);
+    return true;
 }
 
 template <typename Turn>
@@ -66,7 +81,7 @@ void ProgramCore::RunTurn(Turn turn) {
     const std::size_t entries = knowledge.KeywordCount();
     turn();
     if (knowledge.ResponseCount() != replies || knowledge.KeywordCount() != entries) {
-        window_.KnowledgeChanged();
+        Changed();
     }
 }
 
@@ -90,21 +105,21 @@ void ProgramCore::ForgetLastLesson() {
         window_.ShowNotice(std::string(kNothingToForgetNotice));
         return;
     }
-    window_.KnowledgeChanged();
+    Changed();
     window_.ShowNotice(std::string(kForgotNotice) + *reply);
 }
 
 void ProgramCore::MergeKnowledgeFile(const std::string& path) {
     const MergeResult result = wobbet::MergeKnowledgeFile(path, engine_.Knowledge(), fileSystem_);
     if (result.counts.added > 0) {
-        window_.KnowledgeChanged();
+        Changed();
     }
     window_.ShowNotice(MergeNotice(result, path));
 }
 
 void ProgramCore::DeleteRecords(std::span<const std::size_t> records) {
     if (engine_.Knowledge().RemoveRecords(records) > 0) {
-        window_.KnowledgeChanged();
+        Changed();
     }
 }
 
@@ -149,8 +164,15 @@ bool ProgramCore::Edited(bool applied) {
     if (!applied) {
         return Refuse(kNotLearnedRefusal);
     }
-    window_.KnowledgeChanged();
+    Changed();
     return true;
+}
+
+void ProgramCore::Changed() {
+    if (autosave_) {
+        autosave_->Changed();
+    }
+    window_.KnowledgeChanged();
 }
 
 void ProgramCore::Shutdown() {
@@ -159,7 +181,11 @@ void ProgramCore::Shutdown() {
     }
     shutDown_ = true;
     // Writes nothing when loading failed, so a file that was not read whole stays as it was.
-    knowledgeFile_.SaveKnowledge(engine_.Knowledge(), *this);
+    if (autosave_) {
+        autosave_->Close();
+    } else {
+        knowledgeFile_.SaveKnowledge(engine_.Knowledge(), *this);
+    }
     if (character_) {
         character_->StopAgent();
     }

@@ -9,6 +9,7 @@
 
 #include "agent/agent_link.h"
 #include "agent/agent_server_port.h"
+#include "app/core/autosave.h"
 #include "app/core/shell_window.h"
 #include "engine/conversation_engine.h"
 #include "engine/conversation_host.h"
@@ -46,12 +47,17 @@ namespace wobbet {
 //
 // Replies are spoken by the character when it started, and shown through ShowReply in every
 // case.
+//
+// A program given an autosave driver shares its knowledge file with the others of its kind and
+// guards it: it holds the file for itself while it runs, says at start when the file cannot be
+// written, saves soon after each change and writes the file only when something changed.
+// Without one, the file is read at start and written whole at close.
 class ProgramCore final : private ConversationHost {
 public:
-    // characterServer: null for a program without a character. The window and the server must
-    // outlive the core.
+    // characterServer: null for a program without a character. The window, the server and the
+    // driver must outlive the core.
     ProgramCore(ShellWindow& window, std::string knowledgePath, AgentServerPort* characterServer,
-                FileSystem& fileSystem = NativeFileSystem());
+                FileSystem& fileSystem = NativeFileSystem(), AutosaveDriver* autosave = nullptr);
 
     ProgramCore(const ProgramCore&) = delete;
     ProgramCore& operator=(const ProgramCore&) = delete;
@@ -63,7 +69,10 @@ public:
     // shows characterNotFound as the reply if it did not start, reads the knowledge file and
     // turns Context on. The character's placement takes the first draws; a damaged knowledge file
     // is reported after the character has been asked to greet.
-    void Start(std::uint32_t seed, std::string_view characterNotFound);
+    //
+    // False when the knowledge file is in use by another program: then, having said so and
+    // changed nothing, the program is to end with status 1, and Shutdown does nothing.
+    bool Start(std::uint32_t seed, std::string_view characterNotFound);
 
     // The window's Say and Teach...: a turn on the input box, a turn on the Teach dialog.
     void Say();
@@ -90,17 +99,15 @@ public:
     bool EditKeywords(std::size_t record, std::string keywords);
     bool EditContextKeywords(std::size_t record, std::string contextKeywords);
 
-    // Saves what was learned (unless the knowledge file could not be read whole), then stops the
-    // character. Runs once; later calls do nothing.
+    // Saves what was learned (unless the knowledge file could not be read whole, or with an
+    // autosave, when nothing is left to save), then stops the character. Runs once; later calls
+    // do nothing.
     void Shutdown();
     bool HasShutDown() const { return shutDown_; }
 
     ConversationEngine& Engine() { return engine_; }
     const ConversationEngine& Engine() const { return engine_; }
     const KnowledgeFile& File() const { return knowledgeFile_; }
-    // For a save of a snapshot on another thread: one save at a time, and none once Shutdown
-    // has begun.
-    KnowledgeFile& File() { return knowledgeFile_; }
     // AgentLink::kReady while the character runs; a failure stage, or kServerFailed for a
     // program without a character.
     std::int16_t AgentStatus() const;
@@ -123,6 +130,8 @@ private:
     bool Refuse(std::string_view refusal);
     // Tells the window of an edit that was made, refuses one that was not.
     bool Edited(bool applied);
+    // Every change to the learned records ends here.
+    void Changed();
 
     ShellWindow& window_;
     FileSystem& fileSystem_;
@@ -130,6 +139,8 @@ private:
     ConversationEngine engine_;
     KnowledgeFile knowledgeFile_;
     std::optional<AgentLink> character_;
+    // After the file, which it writes until it goes.
+    std::optional<Autosave> autosave_;
     bool shutDown_ = false;
 };
 

@@ -4,8 +4,9 @@
 
 namespace wobbet {
 
-WindowlessCore::WindowlessCore(Shell& shell, std::string knowledgePath, FileSystem& fileSystem)
-    : shell_(shell), core_(*this, std::move(knowledgePath), nullptr, fileSystem) {}
+WindowlessCore::WindowlessCore(Shell& shell, std::string knowledgePath, FileSystem& fileSystem,
+                               AutosaveDriver* autosave)
+    : shell_(shell), core_(*this, std::move(knowledgePath), nullptr, fileSystem, autosave) {}
 
 void WindowlessCore::Say(std::string text) {
     input_ = std::move(text);

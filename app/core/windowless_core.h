@@ -15,15 +15,17 @@ namespace wobbet {
 // Context state is kept here, where a window keeps it in its checkbox. There is no character.
 class WindowlessCore final : private ShellWindow {
 public:
-    // The shell must outlive the core.
+    // The shell and the autosave's driver must outlive the core; see ProgramCore for what a
+    // driver brings.
     WindowlessCore(Shell& shell, std::string knowledgePath,
-                   FileSystem& fileSystem = NativeFileSystem());
+                   FileSystem& fileSystem = NativeFileSystem(), AutosaveDriver* autosave = nullptr);
 
     WindowlessCore(const WindowlessCore&) = delete;
     WindowlessCore& operator=(const WindowlessCore&) = delete;
 
-    // Start-up: the built-in records, then the knowledge file; Context is on.
-    void Start(std::uint32_t seed) { core_.Start(seed, {}); }
+    // Start-up: the built-in records, then the knowledge file; Context is on. False when another
+    // program holds the knowledge file: the program is then to end with status 1.
+    bool Start(std::uint32_t seed) { return core_.Start(seed, {}); }
 
     // A Say turn on the text exactly as the user gave it.
     void Say(std::string text);

@@ -24,12 +24,15 @@ bool IsTeachPair(const Json& value) {
 
 }  // namespace
 
-void JsonlSession::Run(std::uint32_t seed) {
-    core_.Start(seed);
-    while (const std::optional<std::string> line = reader_.NextLine()) {
+int JsonlSession::Run(std::uint32_t seed) {
+    if (!core_.Start(seed)) {
+        return 1;
+    }
+    while (const std::optional<std::string> line = autosave_.NextLine()) {
         Handle(*line);
     }
     core_.Core().Shutdown();
+    return 0;
 }
 
 void JsonlSession::Handle(const std::string& line) {

@@ -8,6 +8,7 @@
 #include "app/core/shell.h"
 #include "app/core/windowless_core.h"
 #include "app/posix/line_reader.h"
+#include "app/posix/line_wait_autosave.h"
 
 namespace wobbet {
 
@@ -18,11 +19,14 @@ class JsonlSession final : private Shell {
 public:
     // The reader and `out` must outlive the session.
     JsonlSession(LineReader& reader, std::ostream& out, std::string knowledgePath)
-        : reader_(reader), out_(out), core_(*this, std::move(knowledgePath)) {}
+        : out_(out),
+          autosave_(reader),
+          core_(*this, std::move(knowledgePath), NativeFileSystem(), &autosave_) {}
 
     // Starts the program, answers the requests until the input ends or a stop signal comes, and
-    // keeps what was learned.
-    void Run(std::uint32_t seed);
+    // keeps what was learned, also whenever the requests pause. The exit status: 1 when another
+    // program holds the knowledge file, else 0.
+    int Run(std::uint32_t seed);
 
 private:
     void Handle(const std::string& line);
@@ -33,8 +37,8 @@ private:
     void ShowMessage(const std::string& text) override { Answer("message", text); }
     void ShowAnimation(const std::string& name) override { Answer("animation", name); }
 
-    LineReader& reader_;
     std::ostream& out_;
+    LineWaitAutosave autosave_;
     WindowlessCore core_;
 };
 

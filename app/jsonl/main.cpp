@@ -21,6 +21,6 @@ int main(int argc, char** argv) {
         jsonl, std::span<const char* const>(argv + 1, static_cast<std::size_t>(argc - 1)),
         [](const LineProgramOptions& options, LineReader& reader) {
             JsonlSession session(reader, std::cout, options.knowledgePath);
-            session.Run(options.seed);
+            return session.Run(options.seed);
         });
 }

@@ -84,7 +84,7 @@ bool LineProgramOptions::Has(std::string_view flag) const {
 }
 
 int RunLineProgram(const LineProgram& program, std::span<const char* const> arguments,
-                   const std::function<void(const LineProgramOptions&, LineReader&)>& session) {
+                   const std::function<int(const LineProgramOptions&, LineReader&)>& session) {
     std::string error;
     const std::optional<ParsedCommandLine> parsed = Parse(program, arguments, &error);
     if (!parsed) {
@@ -99,10 +99,9 @@ int RunLineProgram(const LineProgram& program, std::span<const char* const> argu
     signal(SIGPIPE, SIG_IGN);
     const StopSignals stopSignals;
     LineReader reader(STDIN_FILENO, stopSignals.Descriptor());
-    session({parsed->seed.value_or(ProgramCore::ClockSeed()),
-             parsed->knowledgePath.value_or(DefaultKnowledgePath()), parsed->flags},
-            reader);
-    return 0;
+    return session({parsed->seed.value_or(ProgramCore::ClockSeed()),
+                    parsed->knowledgePath.value_or(DefaultKnowledgePath()), parsed->flags},
+                   reader);
 }
 
 }  // namespace wobbet

@@ -37,8 +37,9 @@ struct LineProgramOptions {
 // command line it does not understand with the fault and the usage on standard error (exit code
 // 2). Otherwise it holds back the stop signals, ignores SIGPIPE so that a reader going away does
 // not cost what was learned, and runs the session on a reader of standard input that ends at the
-// end of the input or at a stop signal. Gives the process's exit code.
+// end of the input or at a stop signal. Gives the process's exit code: the session's own once it
+// ran.
 int RunLineProgram(const LineProgram& program, std::span<const char* const> arguments,
-                   const std::function<void(const LineProgramOptions&, LineReader&)>& session);
+                   const std::function<int(const LineProgramOptions&, LineReader&)>& session);
 
 }  // namespace wobbet

@@ -49,6 +49,19 @@ std::optional<std::string> LineReader::NextLine() {
     }
 }
 
+bool LineReader::WaitForInput(int timeoutMilliseconds) {
+    if (ended_ || buffer_.find('\n', searchedTo_) != std::string::npos) {
+        return true;
+    }
+    pollfd waits[2] = {{input_, POLLIN, 0}, {stop_, POLLIN, 0}};
+    int ready = 0;
+    do {
+        ready = poll(waits, 2, timeoutMilliseconds);
+    } while (ready < 0 && errno == EINTR);
+    // An error is left for the reading to meet.
+    return ready != 0;
+}
+
 bool LineReader::ReadMore() {
     // Drop the lines already given out before the buffer grows.
     buffer_.erase(0, lineStart_);

@@ -13,6 +13,9 @@ public:
 
     // The next line without its line break; nothing once the input has ended or stop was asked.
     std::optional<std::string> NextLine();
+    // Waits at most the given time for something to read, the input's end or stop; false when
+    // nothing came in that time.
+    bool WaitForInput(int timeoutMilliseconds);
 
 private:
     bool StopAsked() const;

@@ -13,6 +13,7 @@
 #include "app/qt/main_window.h"
 #include "app/qt/program_icon.h"
 #include "app/qt/single_instance.h"
+#include "storage/file_system.h"
 #include "storage/program_dir.h"
 
 namespace {
@@ -84,7 +85,8 @@ int main(int argc, char* argv[]) {
                                           : wobbet::DefaultKnowledgePath();
 
     wobbet::SingleInstance instance(
-        QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation));
+        QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation),
+        QString::fromStdString(wobbet::NativeFileSystem().FinalTarget(knowledgePath)));
     if (!instance.Claim()) {
         instance.ActivateRunningCopy(kActivationTimeoutMilliseconds);
         return 0;
@@ -112,7 +114,10 @@ int main(int argc, char* argv[]) {
                          });
     }
 
-    window.Initialize(wobbet::ProgramCore::ClockSeed());
+    // Another program keeps this knowledge file: it was said, and nothing was changed.
+    if (!window.Initialize(wobbet::ProgramCore::ClockSeed())) {
+        return 1;
+    }
     // A signal that came while a message box was open during start-up has closed the window.
     if (window.Core().HasShutDown()) {
         return 0;

@@ -49,8 +49,7 @@ MainWindow::MainWindow(AgentServerPort& characterServer, std::string knowledgePa
       knowledgeAction_(new QAction(tr("&Knowledge..."), this)),
       mergeAction_(new QAction(tr("&Merge Knowledge File..."), this)),
       aboutAction_(new QAction(tr("&About Wobbet..."), this)),
-      core_(*this, std::move(knowledgePath), &characterServer, fileSystem),
-      autosave_(core_, this) {
+      core_(*this, std::move(knowledgePath), &characterServer, fileSystem, &autosaveDriver_) {
     setWindowTitle(tr("QUIB Wobbet"));
 
     const DialogBaseUnits units = DialogBaseUnits::Of(font());
@@ -113,9 +112,12 @@ MainWindow::MainWindow(AgentServerPort& characterServer, std::string knowledgePa
     }
 }
 
-void MainWindow::Initialize(std::uint32_t seed) {
-    core_.Start(seed, kCharacterNotFound);
+bool MainWindow::Initialize(std::uint32_t seed) {
+    if (!core_.Start(seed, kCharacterNotFound)) {
+        return false;
+    }
     inputBox_->setFocus();
+    return true;
 }
 
 void MainWindow::ShowCentred() {
@@ -162,7 +164,6 @@ void MainWindow::ShowNotice(const std::string& text) {
 }
 
 void MainWindow::KnowledgeChanged() {
-    autosave_.Schedule();
     emit LearnedRecordsChanged();
 }
 
@@ -253,8 +254,6 @@ void MainWindow::Shutdown() {
     if (knowledgeWindow_ != nullptr) {
         knowledgeWindow_->close();
     }
-    // The last change is saved once more below, after any save under way.
-    autosave_.Stop();
     core_.Shutdown();
     emit Closed();
 }

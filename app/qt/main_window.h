@@ -7,7 +7,7 @@
 #include "agent/agent_server_port.h"
 #include "app/core/program_core.h"
 #include "app/core/shell_window.h"
-#include "app/qt/autosave.h"
+#include "app/qt/autosave_driver.h"
 
 class QAction;
 class QCheckBox;
@@ -40,8 +40,9 @@ public:
 
     // Everything that happens before the window is first shown: the program's start-up (a
     // damaged knowledge file is reported here, once the character is on its way and before the
-    // window appears), then the focus goes to the input box.
-    void Initialize(std::uint32_t seed);
+    // window appears), then the focus goes to the input box. False when the knowledge file is
+    // in use by another program, which was said: the program is to end with status 1.
+    bool Initialize(std::uint32_t seed);
 
     // Centres the window on the screen it opens on and shows it.
     void ShowCentred();
@@ -109,9 +110,9 @@ private:
     QAction* mergeAction_;
     QAction* aboutAction_;
     KnowledgeWindow* knowledgeWindow_ = nullptr;
+    // Before the core, whose autosave uses it until it goes.
+    QtAutosaveDriver autosaveDriver_;
     ProgramCore core_;
-    // After the core, so that it is stopped before the core goes.
-    Autosave autosave_;
 };
 
 }  // namespace wobbet

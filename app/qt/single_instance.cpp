@@ -1,5 +1,6 @@
 #include "app/qt/single_instance.h"
 
+#include <QCryptographicHash>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QLocalSocket>
@@ -10,11 +11,18 @@ namespace {
 
 constexpr char kActivateRequest[] = "activate\n";
 
+// A name for the copy that keeps this knowledge file, short enough for a socket's path.
+QString CopyName(const QString& knowledgeFile) {
+    const QByteArray digest =
+        QCryptographicHash::hash(knowledgeFile.toUtf8(), QCryptographicHash::Sha256);
+    return QStringLiteral("wobbet-") + QString::fromLatin1(digest.left(8).toHex());
+}
+
 }  // namespace
 
-SingleInstance::SingleInstance(const QString& directory)
-    : lock_(QDir(directory).filePath(QStringLiteral("wobbet.lock"))),
-      socketPath_(QDir(directory).filePath(QStringLiteral("wobbet.socket"))) {
+SingleInstance::SingleInstance(const QString& directory, const QString& knowledgeFile)
+    : lock_(QDir(directory).filePath(CopyName(knowledgeFile) + QStringLiteral(".lock"))),
+      socketPath_(QDir(directory).filePath(CopyName(knowledgeFile) + QStringLiteral(".socket"))) {
     // The lock is held for the whole run, so it never grows stale by age; a dead owner is still
     // recognised from the process id written into it.
     lock_.setStaleLockTime(0);

@@ -15,10 +15,11 @@ TAUGHT = b"Not much\r\nWHAT\r\nUP\r\n\r\n"
 class Console:
     """wobbet-console in a child process, its input on a pipe or a terminal. Waits end at 60 s."""
 
-    def __init__(self, arguments, directory, program=PROGRAM, terminal=False):
+    def __init__(self, arguments, directory, program=PROGRAM, terminal=False, **options):
         self.terminal, slave = pty.openpty() if terminal else (None, subprocess.PIPE)
         self.process = subprocess.Popen([program, *arguments], cwd=directory, bufsize=0,
-                                        stdin=slave, stdout=slave, stderr=subprocess.PIPE)
+                                        stdin=slave, stdout=slave, stderr=subprocess.PIPE,
+                                        **options)
         self.out = b""
         if terminal:
             os.close(slave)
@@ -81,7 +82,10 @@ TRACED_SESSIONS = [
      b"Nice weather\r\n\r\n"),
     ("a last line without a line feed", NO_FILE, b"/teach\nwhat is up\nnot much",
      "*Acknowledge*\n", TAUGHT),
-    ("end of input during Teach", NO_FILE, b"/teach\nwhat is up\n", "", b""),
+    ("end of input during Teach", NO_FILE, b"/teach\nwhat is up\n", "", NO_FILE),
+    # Nothing learned: the file keeps its line feeds and its time. hello: record 0's only hit.
+    ("an untouched file", b"Fine\nZEBRA\n\n", b"hello\n", "Hello.\n*Pleased*\n",
+     b"Fine\nZEBRA\n\n"),
     # Neither loaded nor merged records are forgotten. Paused, nice weather acknowledges and
     # answers as when learning but stores nothing. 1.dat is what the line-feed session left.
     ("undo, pause and merge", b"Loaded\r\nLOAD\r\n\r\n",
@@ -123,10 +127,14 @@ class ConsoleTest(ScratchDirectoryTest):
                     os.mkdir(self.knowledge)
                 elif before != NO_FILE:
                     pathlib.Path(self.knowledge).write_bytes(before)
+                    os.utime(self.knowledge, ns=(0, 10**18))
                 result = Console(self.seeded() + trace, self.directory).finish(text)
                 self.assertEqual(result, (out.encode(), errors.encode(), 0))
-                found = DIRECTORY if os.path.isdir(self.knowledge) else self.bytes_of()
+                found = (DIRECTORY if os.path.isdir(self.knowledge) else
+                         self.bytes_of() if os.path.exists(self.knowledge) else NO_FILE)
                 self.assertEqual(found, after)
+                if after == before and before not in (NO_FILE, DIRECTORY):
+                    self.assertEqual(os.stat(self.knowledge).st_mtime_ns, 10**18)
 
     def test_stop_signals_while_waiting_for_input_save_and_end(self):
         for program, said, reply, stop in [
@@ -146,14 +154,47 @@ class ConsoleTest(ScratchDirectoryTest):
                 self.assertEqual(console.finish(), (reply, b"", 0))
                 self.assertEqual(self.bytes_of(), b"Nice weather\r\n!\r\n\r\n")
 
-    def test_knowledge_file_defaults_to_beside_the_program(self):
-        program, elsewhere = (os.path.join(self.directory, n) for n in ("wobbet-console", "cwd"))
-        shutil.copy(PROGRAM, program)
-        os.mkdir(elsewhere)
-        out = Console(["--seed", "1"], elsewhere, program).finish(b"nice weather\n")[0]
-        self.assertEqual(out, b"I feel great.\n")
-        self.assertEqual(self.bytes_of(), b"Nice weather\r\n!\r\n\r\n")
-        self.assertEqual(os.listdir(elsewhere), [])
+    def test_a_running_console_holds_its_file_and_keeps_lessons_through_a_kill(self):
+        """Through a link, whose target is locked and gets the lessons; the link stays."""
+        target = os.path.join(self.directory, "target.dat")
+        os.symlink("target.dat", self.knowledge)
+        console = Console(self.seeded(), self.directory)
+        console.write(b"nice weather\n")
+        self.assertTrue(console.wait_for(b"I feel great.\n"))
+        refused = Console(["--knowledge", target], self.directory).finish(b"nice weather\n")
+        self.assertEqual(refused, (b"", b"Storage error: %s is in use by another Wobbet.\n"
+                                   % target.encode(), 1))
+        deadline = time.monotonic() + 60
+        while not os.path.exists(target) and time.monotonic() < deadline:
+            time.sleep(0.05)
+        console.process.kill()  # SIGKILL, its input still open
+        console.finish()
+        self.assertTrue(os.path.islink(self.knowledge))
+        self.assertEqual(pathlib.Path(target).read_bytes(), b"Nice weather\r\n!\r\n\r\n")
+        # A killed holder leaves no lock behind.
+        self.assertEqual(Console(self.seeded(), self.directory).finish()[2], 0)
+
+    def test_a_file_that_cannot_be_written_is_warned_of_at_start_and_left_alone(self):
+        """As an unprivileged user, for whom permissions hold."""
+        user = {"user": 65534} if os.geteuid() == 0 else {}
+        os.chmod(self.directory, 0o755)
+        for what, mode, file_mode in [("a read-only file", 0o777, 0o444),
+                                      ("a new file in a read-only folder", 0o555, None)]:
+            with self.subTest(what):
+                folder = tempfile.mkdtemp(dir=self.directory)
+                self.knowledge = os.path.join(folder, "Wobbet.dat")
+                if file_mode is not None:
+                    pathlib.Path(self.knowledge).write_bytes(TAUGHT)
+                    os.chmod(self.knowledge, file_mode)
+                os.chmod(folder, mode)
+                result = Console(self.seeded() + ["--trace"], folder, **user).finish(
+                    b"/teach\nwhy\nnot\n")
+                warning = ("!Storage error: %s cannot be written; what is learned in this session "
+                           "will not be kept.\n" % self.knowledge)
+                self.assertEqual(result, ((warning + "*Acknowledge*\n").encode(), b"", 0))
+                self.assertEqual(sorted(os.listdir(folder)),
+                                 [] if file_mode is None else ["Wobbet.dat", "Wobbet.dat.lock"])
+                self.assertTrue(file_mode is None or self.bytes_of() == TAUGHT)
 
     def test_terminal_gets_prompts_greeting_and_help(self):
         console = Console(self.seeded(), self.directory, terminal=True)
@@ -229,9 +270,12 @@ class ConsoleCrashTest(ScratchDirectoryTest):
             console.close_input()
             return console
 
+        def temporary_files():
+            return [name for name in os.listdir(self.directory) if name.endswith(".tmp")]
+
         def await_save(console):
             """True once the save's temporary file is there; False when the run ends first."""
-            while len(os.listdir(self.directory)) == 1:
+            while not temporary_files():
                 if console.process.poll() is not None:
                     return False
             return True
@@ -243,7 +287,7 @@ class ConsoleCrashTest(ScratchDirectoryTest):
             if await_save(console):
                 break
         save_started = time.monotonic()
-        while len(os.listdir(self.directory)) > 1:
+        while temporary_files():
             pass
         ended = time.monotonic()
         self.assertEqual(console.finish()[2], 0)
@@ -262,7 +306,7 @@ class ConsoleCrashTest(ScratchDirectoryTest):
             after = self.bytes_of()
             self.assertTrue(after in (old, new), f"kill {kill} at {instant} s left {len(after)} "
                             "bytes that are neither the old file nor the new one")
-            for leftover in set(os.listdir(self.directory)) - {"Wobbet.dat"}:
+            for leftover in temporary_files():
                 killed_mid_save += after == old
                 os.remove(os.path.join(self.directory, leftover))
         self.assertGreater(killed_mid_save, 0, "no kill landed during a save")

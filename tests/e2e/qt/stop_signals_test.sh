@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# The desktop program, offscreen, keeps what it learned when told to end by a signal (a logout
+# The desktop program, offscreen, ends the ordinary way when told to by a signal (a logout
 # without a session manager, kill, Ctrl+C) and exits with status 0; the file named with
-# --knowledge is the one it saves; a command line it does not understand gets its usage; --help
-# and --version need no display.
+# --knowledge, having learned nothing, keeps its bytes and its time; a command line it does not
+# understand gets its usage; --help and --version need no display.
 set -uo pipefail
 scratch=$(mktemp -d)
 trap 'kill -9 $(jobs -p) 2>/dev/null; wait; rm -rf "$scratch"' EXIT
@@ -17,8 +17,9 @@ for option in --help --version; do
 done
 
 for signal in TERM HUP INT; do
-    # Written with bare line feeds: a save rewrites it with CR LF.
+    # Written with bare line feeds, which a save would turn into CR LF.
     printf 'Fine, thanks\nHELLO\n!\nGOOD\n\n' >"$scratch/$signal.dat"
+    touch -d 2001-01-01 "$scratch/$signal.dat"
     "$1" --knowledge "$scratch/$signal.dat" 2>/dev/null &
     copy=$!
     # The lock appears once the signals are held back; the window's loop then reads them.
@@ -30,7 +31,8 @@ for signal in TERM HUP INT; do
     for _ in $(seq 200); do ps -o stat= -p "$copy" | grep -qv '^Z' || { ended=true && break; }; sleep 0.1; done
     $ended || { kill -9 "$copy" && fail "SIG$signal: still running 20 s later"; }
     wait "$copy" || fail "SIG$signal: exit status $?"
-    [ "$(cat "$scratch/$signal.dat")" = "$(printf 'Fine, thanks\r\nHELLO\r\n!\r\nGOOD\r\n\r')" ] ||
-        fail "SIG$signal: the knowledge was not saved"
+    [ "$(cat "$scratch/$signal.dat")" = "$(printf 'Fine, thanks\nHELLO\n!\nGOOD\n')" ] &&
+        [ "$(date -r "$scratch/$signal.dat" +%F)" = 2001-01-01 ] ||
+        fail "SIG$signal: the untouched knowledge file was written"
 done
 echo "stop signals: 3 passed, 0 failed"

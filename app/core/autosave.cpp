@@ -1,0 +1,82 @@
+#include "app/core/autosave.h"
+
+#include <new>
+
+namespace wobbet {
+
+Autosave::~Autosave() {
+    // The save under way writes snapshot_, which goes with this object.
+    driver_.CancelDelay();
+    driver_.WaitForSave();
+}
+
+void Autosave::Changed() {
+    ++change_;
+    // A knowledge file that was not read whole, or cannot be written, is never written.
+    if (closed_ || file_.NoSave()) {
+        return;
+    }
+    if (saving_) {
+        again_ = true;
+    } else {
+        Restart();
+    }
+}
+
+void Autosave::Restart() {
+    if (!delayRunning_) {
+        delayRunning_ = true;
+        driver_.StartDelay(kDelay, [this] { DelayPassed(); });
+    }
+}
+
+void Autosave::DelayPassed() {
+    delayRunning_ = false;
+    if (closed_ || change_ == savedChange_) {
+        return;
+    }
+    try {
+        snapshot_ = knowledge_;
+    } catch (const std::bad_alloc&) {
+        // No room for a copy: the save at close still writes the tables themselves.
+        return;
+    }
+    saving_ = true;
+    savingChange_ = change_;
+    driver_.StartSave([this] { return file_.Save(snapshot_); },
+                      [this](const std::string& message) { Finished(message); });
+}
+
+void Autosave::Finished(const std::string& message) {
+    saving_ = false;
+    if (message.empty()) {
+        savedChange_ = savingChange_;
+        warned_ = false;
+    } else if (!warned_ && !closed_) {
+        warned_ = true;
+        warn_(message);
+    }
+    if (again_ && !closed_) {
+        again_ = false;
+        Restart();
+    }
+}
+
+void Autosave::Close() {
+    if (closed_) {
+        return;
+    }
+    closed_ = true;
+    driver_.CancelDelay();
+    delayRunning_ = false;
+    if (const std::optional<std::string> message = driver_.WaitForSave()) {
+        Finished(*message);
+    }
+    if (change_ != savedChange_ && !file_.NoSave()) {
+        if (const std::string message = file_.Save(knowledge_); !message.empty()) {
+            warn_(message);
+        }
+    }
+}
+
+}  // namespace wobbet
