@@ -25,6 +25,7 @@
 #include "app/qt/knowledge_window.h"
 #include "bench/bench_support.h"
 #include "bench/generated_knowledge.h"
+#include "unicode_text/unicode_text_rules.h"
 
 namespace wobbet::bench {
 namespace {
@@ -74,7 +75,8 @@ void Run(std::size_t records) {
     const QString path = QDir::temp().filePath(QStringLiteral("wobbet-window-bench.dat"));
     QFile::remove(path);
     SilentWindow shell;
-    ProgramCore core(shell, path.toStdString(), nullptr);
+    const UnicodeTextRules rules;
+    ProgramCore core(shell, path.toStdString(), nullptr, rules);
     core.Start(1, {});
     KnowledgeGenerator generator(20240601);
     generator.AppendRecords(&core.Engine().Knowledge(), records);

@@ -9,6 +9,7 @@
 #include "app/console/console_host.h"
 #include "app/console/line_reader.h"
 #include "app/core/program_core.h"
+#include "unicode_text/unicode_text_rules.h"
 
 namespace wobbet {
 
@@ -20,7 +21,7 @@ public:
     ConsoleSession(LineReader& reader, std::ostream& out, std::ostream& errors, bool trace,
                    bool interactive, std::string knowledgePath)
         : host_(out, errors, trace),
-          core_(host_, std::move(knowledgePath), nullptr),
+          core_(host_, std::move(knowledgePath), nullptr, textRules_),
           reader_(reader),
           out_(out),
           interactive_(interactive) {}
@@ -38,6 +39,7 @@ private:
     void Prompt(std::string_view text);
 
     ConsoleHost host_;
+    UnicodeTextRules textRules_;
     ProgramCore core_;
     LineReader& reader_;
     std::ostream& out_;

@@ -13,6 +13,7 @@
 #include "engine/conversation_engine.h"
 #include "engine/conversation_host.h"
 #include "engine/random_generator.h"
+#include "engine/text_rules.h"
 #include "storage/file_system.h"
 #include "storage/knowledge_file.h"
 
@@ -26,10 +27,10 @@ namespace wobbet {
 // Replies are spoken by the character when it started, and shown in the reply box in every case.
 class ProgramCore final : private ConversationHost {
 public:
-    // characterServer: null for a program without a character. The window and the server must
-    // outlive the core.
+    // characterServer: null for a program without a character. textRules: those of the text the
+    // program's window gives. The window, the server and the rules must outlive the core.
     ProgramCore(ShellWindow& window, std::string knowledgePath, AgentServerPort* characterServer,
-                FileSystem& fileSystem = NativeFileSystem());
+                const TextRules& textRules, FileSystem& fileSystem = NativeFileSystem());
 
     ProgramCore(const ProgramCore&) = delete;
     ProgramCore& operator=(const ProgramCore&) = delete;

@@ -49,7 +49,7 @@ MainWindow::MainWindow(AgentServerPort& characterServer, std::string knowledgePa
       knowledgeAction_(new QAction(tr("&Knowledge..."), this)),
       mergeAction_(new QAction(tr("&Merge Knowledge File..."), this)),
       aboutAction_(new QAction(tr("&About Wobbet..."), this)),
-      core_(*this, std::move(knowledgePath), &characterServer, fileSystem),
+      core_(*this, std::move(knowledgePath), &characterServer, textRules_, fileSystem),
       autosave_(core_, this) {
     setWindowTitle(tr("QUIB Wobbet"));
 

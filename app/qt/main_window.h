@@ -8,6 +8,7 @@
 #include "app/core/program_core.h"
 #include "app/core/shell_window.h"
 #include "app/qt/autosave.h"
+#include "unicode_text/unicode_text_rules.h"
 
 class QAction;
 class QCheckBox;
@@ -109,6 +110,7 @@ private:
     QAction* mergeAction_;
     QAction* aboutAction_;
     KnowledgeWindow* knowledgeWindow_ = nullptr;
+    UnicodeTextRules textRules_;
     ProgramCore core_;
     // After the core, so that it is stopped before the core goes.
     Autosave autosave_;

@@ -39,7 +39,9 @@ TEST(PausedLearning, SayMakesTheSameDrawsAndAnimationsButStoresNothingWhileTeach
     for (std::size_t turnsBefore : {0u, 1u}) {
         RecordingHost hosts[2];
         CrtRandom randoms[2];
-        ConversationEngine engines[2] = {{hosts[0], randoms[0]}, {hosts[1], randoms[1]}};
+        const ByteTextRules rules;
+        ConversationEngine engines[2] = {{hosts[0], randoms[0], rules},
+                                         {hosts[1], randoms[1], rules}};
         for (int side : {0, 1}) {
             engines[side].Knowledge().LoadSeedTables();
             hosts[side].inputs = {"plugh", "frotz"};
@@ -67,11 +69,11 @@ TEST(PausedLearning, SayMakesTheSameDrawsAndAnimationsButStoresNothingWhileTeach
 TEST_F(CurationTest, EditsListsFiltersAndRemovesOnlyLearnedRecords) {
     KnowledgeBase& knowledge = engine.Knowledge();
     Append(knowledge, "One;Two;Three;", "A;;B;;C;!;D;;");
-    EXPECT_TRUE(knowledge.ReplaceKeywords(7, "hello, red! the sky", "Blue sea"));
-    EXPECT_TRUE(knowledge.ReplaceKeywords(8, "purple", ""));
+    EXPECT_TRUE(knowledge.ReplaceKeywords(7, "hello, red! the sky", "Blue sea", rules));
+    EXPECT_TRUE(knowledge.ReplaceKeywords(8, "purple", "", rules));
     EXPECT_TRUE(knowledge.ReplaceReply(9, "Two\r\nlines"));
     EXPECT_FALSE(knowledge.ReplaceReply(8, ""));
-    EXPECT_FALSE(knowledge.ReplaceKeywords(3, "purple", ""));
+    EXPECT_FALSE(knowledge.ReplaceKeywords(3, "purple", "", rules));
     EXPECT_EQ(Learned(knowledge), "One;Two;Two lines;|HELLO;RED;SKY;!;BLUE;SEA;;PURPLE;;C;!;D;;");
     const RecordText text = DescribeRecord(knowledge, LearnedRecordAtRow(knowledge, 2));
     EXPECT_EQ(std::string(text.reply) + "|" + text.keywords + "|" + text.contextKeywords,
@@ -79,7 +81,7 @@ TEST_F(CurationTest, EditsListsFiltersAndRemovesOnlyLearnedRecords) {
     // Newest first; every word of the filter, ignoring case, in any column.
     std::string filtered;
     for (const char* filter : {"", "two", "hEL blue", "sky two", "one.red"}) {
-        for (std::size_t record : FilterLearnedRecords(knowledge, filter)) {
+        for (std::size_t record : FilterLearnedRecords(knowledge, filter, rules)) {
             filtered.append(knowledge.Response(record)).push_back(';');
         }
         filtered += '|';
