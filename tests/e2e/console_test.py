@@ -80,6 +80,10 @@ TRACED_SESSIONS = [
     ("a last line without a line feed", NO_FILE, b"/teach\nwhat is up\nnot much",
      "*Acknowledge*\n", TAUGHT),
     ("end of input during Teach", NO_FILE, b"/teach\nwhat is up\n", "", b""),
+    # Taught in one spelling, found in another: ß is SS, a decomposed é is the composed one.
+    ("words in UTF-8", NO_FILE,
+     "/teach\nStraße café\nélan vital\nSTRASSE CAFE\u0301\n".encode(),
+     "*Acknowledge*\nÉlan vital\n*Pleased*\n", "Élan vital\r\nSTRASSE\r\nCAFÉ\r\n\r\n".encode()),
     # Neither loaded nor merged records are forgotten. Paused, nice weather acknowledges and
     # answers as when learning but stores nothing. 1.dat is what the line-feed session left.
     ("undo, pause and merge", b"Loaded\r\nLOAD\r\n\r\n",
