@@ -15,12 +15,12 @@
 #include <string_view>
 #include <vector>
 
+#include "app/unicode_text/unicode_text_rules.h"
 #include "bench/bench_support.h"
 #include "bench/generated_knowledge.h"
 #include "engine/conversation_engine.h"
 #include "storage/file_system.h"
 #include "storage/knowledge_file.h"
-#include "unicode_text/unicode_text_rules.h"
 
 namespace wobbet::bench {
 namespace {

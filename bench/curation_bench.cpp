@@ -17,6 +17,7 @@
 #include <thread>
 #include <vector>
 
+#include "app/unicode_text/unicode_text_rules.h"
 #include "bench/bench_support.h"
 #include "bench/generated_knowledge.h"
 #include "engine/conversation_engine.h"
@@ -25,7 +26,6 @@
 #include "storage/knowledge_file.h"
 #include "storage/knowledge_format.h"
 #include "storage/knowledge_merge.h"
-#include "unicode_text/unicode_text_rules.h"
 
 namespace wobbet::bench {
 namespace {

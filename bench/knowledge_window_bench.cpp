@@ -23,9 +23,9 @@
 #include "app/qt/autosave.h"
 #include "app/qt/knowledge_model.h"
 #include "app/qt/knowledge_window.h"
+#include "app/unicode_text/unicode_text_rules.h"
 #include "bench/bench_support.h"
 #include "bench/generated_knowledge.h"
-#include "unicode_text/unicode_text_rules.h"
 
 namespace wobbet::bench {
 namespace {

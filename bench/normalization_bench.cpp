@@ -6,8 +6,8 @@
 #include <string>
 #include <utility>
 
+#include "app/unicode_text/unicode_text_rules.h"
 #include "engine/normalization.h"
-#include "unicode_text/unicode_text_rules.h"
 
 namespace wobbet::bench {
 namespace {

@@ -9,7 +9,7 @@
 #include "app/console/console_host.h"
 #include "app/console/line_reader.h"
 #include "app/core/program_core.h"
-#include "unicode_text/unicode_text_rules.h"
+#include "app/unicode_text/unicode_text_rules.h"
 
 namespace wobbet {
 

@@ -8,7 +8,7 @@
 #include "app/core/program_core.h"
 #include "app/core/shell_window.h"
 #include "app/qt/autosave.h"
-#include "unicode_text/unicode_text_rules.h"
+#include "app/unicode_text/unicode_text_rules.h"
 
 class QAction;
 class QCheckBox;

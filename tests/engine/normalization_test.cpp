@@ -11,13 +11,13 @@
 #include "tests/support/recording_host.h"
 #include "tests/support/scripted_random.h"
 #ifdef WOBBET_UNICODE_TEXT
-#include "unicode_text/unicode_text_rules.h"
+#include "app/unicode_text/unicode_text_rules.h"
 #endif
 
 namespace wobbet::testing {
 namespace {
 
-// A text and what each rule makes of it: "form|word count" for a phrase, the text for a reply.
+// A text and what each rule makes of it.
 struct Text {
     std::string text;
     std::string byByte;
@@ -48,7 +48,6 @@ TEST(NormalizeTest, GivesFormAndWordCountUnderEachRule) {
         {"the of and a to", " |0", " |0"},
         {"Please tell me, agent, does u r", " |0", " |0"},
         {"it's", " |0", " |0"},
-        {"Ｔｈｅ", " |0", " |0"},
         // Words, repeats and digits.
         {"I am, you are", " AM |1", " AM |1"},
         {"Hello,  hello!", " HELLO HELLO |2", " HELLO HELLO |2"},
@@ -127,16 +126,14 @@ TEST(TextRulesTest, AnEngineLearnsAndFiltersByItsRules) {
 }
 
 #ifdef WOBBET_UNICODE_TEXT
-TEST(UnicodeTextRulesTest, LongRunsOfCombiningMarksMakeOneWord) {
-    // Marks of two classes, which canonical ordering would otherwise sort one by one.
+TEST(UnicodeTextRulesTest, LongRunsOfMarksOfTwoClassesMakeOneWordInLinearTime) {
     std::string phrase = "a";
-    for (int i = 0; i < 1'000'000; ++i) {
-        phrase += i % 2 == 0 ? "\u0301" : "\u0316";
+    for (int i = 0; i < 500'000; ++i) {
+        phrase += "\u0301\u0316";
     }
     std::int32_t wordCount = 0;
     UnicodeTextRules().Normalize(&phrase, &wordCount);
-    EXPECT_EQ(wordCount, 1);
-    EXPECT_EQ(phrase.substr(0, 3), " Á");
+    EXPECT_EQ(phrase.substr(0, 3) + std::to_string(wordCount), " Á1");
     EXPECT_EQ(phrase.find("\u034F"), std::string::npos);
 }
 #endif

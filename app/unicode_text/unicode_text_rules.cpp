@@ -1,4 +1,4 @@
-#include "unicode_text/unicode_text_rules.h"
+#include "app/unicode_text/unicode_text_rules.h"
 
 #include <unicode/locid.h>
 #include <unicode/normalizer2.h>
