@@ -40,7 +40,7 @@ std::vector<Rules> RulesUnderTest() {
     return rules;
 }
 
-TEST(NormalizeTest, GivesFormAndWordCountUnderEachRule) {
+TEST(TextRulesTest, NormaliseEachPhraseAndCapitaliseEachReplyUnderEachRule) {
     const std::vector<Text> phrases = {
         // No word left.
         {"", " |0", " |0"},
@@ -77,6 +77,13 @@ TEST(NormalizeTest, GivesFormAndWordCountUnderEachRule) {
         {"ab\xFF\xFE"
          "cd \xC0\xAFx \xED\xA0\x80y",
          " ABCD X Y |3", " ABCD X Y |3"}};
+    // Only the first character is upper-cased, when it is well-formed.
+    const std::vector<Text> replies = {{"yes please", "Yes please", "Yes please"},
+                                       {"`a", "`a", "`a"},
+                                       {"", "", ""},
+                                       {"élan", "élan", "Élan"},
+                                       {"ßa", "ßa", "SSa"},
+                                       {"\xE9t\xE9", "\xE9t\xE9", "\xE9t\xE9"}};
     for (const Rules& rule : RulesUnderTest()) {
         for (const Text& phrase : phrases) {
             std::string normalised = phrase.text;
@@ -85,19 +92,6 @@ TEST(NormalizeTest, GivesFormAndWordCountUnderEachRule) {
             EXPECT_EQ(normalised + "|" + std::to_string(wordCount), phrase.*rule.expected)
                 << rule.name << ": " << phrase.text;
         }
-    }
-}
-
-TEST(CapitalizeTest, UpperCasesOnlyTheFirstCharacter) {
-    const std::vector<Text> replies = {{"yes please", "Yes please", "Yes please"},
-                                       {"42", "42", "42"},
-                                       {"`a", "`a", "`a"},
-                                       {"", "", ""},
-                                       {"élan", "élan", "Élan"},
-                                       {"ßa", "ßa", "SSa"},
-                                       {"\xE9t\xE9", "\xE9t\xE9", "\xE9t\xE9"},
-                                       {"你好", "你好", "你好"}};
-    for (const Rules& rule : RulesUnderTest()) {
         for (const Text& reply : replies) {
             std::string capitalized = reply.text;
             rule.rules->Capitalize(&capitalized);
