@@ -90,6 +90,9 @@ void UnicodeTextRules::Normalize(std::string* text, std::int32_t* wordCount) con
     UErrorCode status = U_ZERO_ERROR;
     icu::UnicodeString phrase = compatibility_->normalize(DecodeWellFormed(*text), status);
     phrase.toUpper(icu::Locale::getRoot());
+    // Upper case can take a letter apart ("ΐ" gives three characters), so the form is composed
+    // again: each word then has one form, which normalising it again leaves as it is.
+    phrase = compatibility_->normalize(phrase, status);
     Check(status, phrase);
 
     *wordCount = 0;

@@ -16,9 +16,9 @@ U_NAMESPACE_END
 namespace wobbet {
 
 // Text in UTF-8, in any script. A phrase loses the bytes of ill-formed sequences, is brought to
-// NFKC and upper-cased with the full mapping of no particular language; its words are made of
-// letters, marks and numbers, split at spaces only. ASCII text gives the same bytes as under the
-// byte rules, and takes their quicker way.
+// NFKC and upper-cased with the full mapping of no particular language (then to NFKC again); its
+// words are made of letters, marks and numbers, split at spaces only. ASCII text gives the same
+// bytes as under the byte rules, and takes their quicker way.
 class UnicodeTextRules final : public TextRules {
 public:
     UnicodeTextRules();

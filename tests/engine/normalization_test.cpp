@@ -71,6 +71,7 @@ TEST(TextRulesTest, NormaliseEachPhraseAndCapitaliseEachReplyUnderEachRule) {
         {"你好 世界", " |0", " 你好 世界 |2"},
         {"ıi İstanbul", " STANBUL |1", " II İSTANBUL |2"},
         {"λόγος σοφός", " |0", " ΛΌΓΟΣ ΣΟΦΌΣ |2"},
+        {"\u0390 \u03AA\u0301", " |0", " \u03AA\u0301 \u03AA\u0301 |2"},
         {"𝐇𝐞𝐥𝐥𝐨 😀 ok", " OK |1", " HELLO OK |2"},
         // Bytes of ill-formed sequences, surrogates among them, are dropped.
         {"caf\xC3\xA9 ol\xE9", " CAF OL |2", " CAFÉ OL |2"},
