@@ -5,7 +5,6 @@
 #include <string>
 
 #include "engine/conversation_engine.h"
-#include "engine/normalization.h"
 
 namespace wobbet::bench {
 
@@ -31,7 +30,7 @@ public:
 inline void SayTurn(ConversationEngine& engine, const std::string& text) {
     std::string phrase = text;
     std::int32_t wordCount = 0;
-    Normalize(&phrase, &wordCount);
+    engine.Rules().Normalize(&phrase, &wordCount);
     bool learn = false;
     engine.SelectResponse(phrase, wordCount, &learn);
 }

@@ -15,10 +15,10 @@
 #include <string_view>
 #include <vector>
 
+#include "app/unicode_text/unicode_text_rules.h"
 #include "bench/bench_support.h"
 #include "bench/generated_knowledge.h"
 #include "engine/conversation_engine.h"
-#include "engine/normalization.h"
 #include "storage/file_system.h"
 #include "storage/knowledge_file.h"
 
@@ -102,7 +102,8 @@ FileTimes TimeKnowledgeFile(const KnowledgeBase& knowledge, const std::string& p
     std::vector<double> firstSays;
     for (int run = 0; run < 3; ++run) {
         CrtRandom random;
-        ConversationEngine loaded(host, random);
+        const UnicodeTextRules rules;
+        ConversationEngine loaded(host, random, rules);
         loaded.Knowledge().LoadSeedTables();
         const Clock::time_point loadStart = Clock::now();
         file.LoadKnowledge(loaded.Knowledge(), host);
@@ -132,16 +133,17 @@ void PrintRow(std::size_t records) {
     SilentHost host;
     CrtRandom random;
     random.Seed(kConversationSeed);
-    ConversationEngine engine(host, random);
+    const UnicodeTextRules rules;
+    ConversationEngine engine(host, random, rules);
     KnowledgeGenerator generator(kGeneratorSeed);
 
     // The memory of a conversation in progress: the program's last reply and the phrase before.
     std::string lastResponse = generator.Reply();
-    Normalize(&lastResponse, &engine.Memory().LastResponseWords);
+    rules.Normalize(&lastResponse, &engine.Memory().LastResponseWords);
     engine.Memory().LastResponse = lastResponse;
     std::string lastInput = generator.Phrase(5);
     std::int32_t unusedWordCount = 0;
-    Normalize(&lastInput, &unusedWordCount);
+    rules.Normalize(&lastInput, &unusedWordCount);
     engine.Memory().LastInput = lastInput;
     // Known words from the most common to the rare; unknown words hold letters no word has.
     const std::string knownPhrase = generator.WordOfRank(0) + " " + generator.WordOfRank(9) + " " +

@@ -17,11 +17,11 @@
 #include <thread>
 #include <vector>
 
+#include "app/unicode_text/unicode_text_rules.h"
 #include "bench/bench_support.h"
 #include "bench/generated_knowledge.h"
 #include "engine/conversation_engine.h"
 #include "engine/learned_records.h"
-#include "engine/normalization.h"
 #include "storage/file_system.h"
 #include "storage/knowledge_file.h"
 #include "storage/knowledge_format.h"
@@ -62,7 +62,8 @@ void Run(std::size_t records) {
     SilentHost host;
     CrtRandom random;
     random.Seed(12345);
-    ConversationEngine engine(host, random);
+    const UnicodeTextRules rules;
+    ConversationEngine engine(host, random, rules);
     KnowledgeBase& knowledge = engine.Knowledge();
     KnowledgeGenerator generator(20240601);
     knowledge.LoadSeedTables();
@@ -85,7 +86,7 @@ void Run(std::size_t records) {
     for (const std::string& word : {generator.WordOfRank(0), generator.WordOfRank(20000)}) {
         std::size_t matched = 0;
         const double time = Milliseconds(
-            [&] { matched = FilterLearnedRecords(knowledge, "  " + word + " ").size(); });
+            [&] { matched = FilterLearnedRecords(knowledge, "  " + word + " ", rules).size(); });
         Print(("filter \"" + word + "\"").c_str(), time, std::to_string(matched) + " matched");
     }
 
@@ -104,7 +105,7 @@ void Run(std::size_t records) {
               knowledge.ReplaceReply(middle, "An edited reply, longer than before.");
           }));
     Print("edit a record's keywords", Milliseconds([&] {
-              knowledge.ReplaceKeywords(middle, "edited words here", "and context");
+              knowledge.ReplaceKeywords(middle, "edited words here", "and context", rules);
           }));
     Print("  first say after", Milliseconds([&] { SayTurn(engine, phrase); }));
 

@@ -33,7 +33,7 @@ std::string SyllableWord(std::size_t number) {
 bool SurvivesNormalisation(const std::string& word) {
     std::string text = word;
     std::int32_t wordCount = 0;
-    Normalize(&text, &wordCount);
+    ByteTextRules().Normalize(&text, &wordCount);
     return wordCount == 1;
 }
 
@@ -94,7 +94,7 @@ std::string KnowledgeGenerator::Phrase(std::size_t words) {
 
 std::string KnowledgeGenerator::Reply() {
     std::string reply = Phrase(DrawBetween(3, 12));
-    Capitalize(&reply);
+    ByteTextRules().Capitalize(&reply);
     reply += '.';
     return reply;
 }

@@ -23,6 +23,7 @@
 #include "app/qt/autosave_driver.h"
 #include "app/qt/knowledge_model.h"
 #include "app/qt/knowledge_window.h"
+#include "app/unicode_text/unicode_text_rules.h"
 #include "bench/bench_support.h"
 #include "bench/generated_knowledge.h"
 
@@ -75,7 +76,8 @@ void Run(std::size_t records) {
     QFile::remove(path);
     SilentWindow shell;
     QtAutosaveDriver autosave;
-    ProgramCore core(shell, path.toStdString(), nullptr, NativeFileSystem(), &autosave);
+    const UnicodeTextRules rules;
+    ProgramCore core(shell, path.toStdString(), nullptr, rules, NativeFileSystem(), &autosave);
     core.Start(1, {});
     KnowledgeGenerator generator(20240601);
     generator.AppendRecords(&core.Engine().Knowledge(), records);

@@ -9,6 +9,7 @@
 #include "engine/knowledge_base.h"
 #include "engine/random_generator.h"
 #include "engine/response_selector.h"
+#include "engine/text_rules.h"
 
 namespace wobbet {
 
@@ -22,8 +23,9 @@ public:
     static constexpr std::int16_t kInitialMood = 1;
     static constexpr std::int16_t kHighestMood = 2;
 
-    ConversationEngine(ConversationHost& host, RandomGenerator& random)
-        : host_(host), random_(random) {}
+    // The host, the generator and the text rules must outlive the engine.
+    ConversationEngine(ConversationHost& host, RandomGenerator& random, const TextRules& rules)
+        : host_(host), random_(random), rules_(rules) {}
 
     // Handler of Say: answers the input box, learning from it when unsure.
     void OnSay();
@@ -48,6 +50,8 @@ public:
     // conversation memory, the mood, the Context state and the draws stay as they are.
     std::optional<std::string> ForgetLastLesson();
 
+    // The rules every phrase and reply of this conversation goes by.
+    const TextRules& Rules() const { return rules_; }
     KnowledgeBase& Knowledge() { return knowledge_; }
     const KnowledgeBase& Knowledge() const { return knowledge_; }
     ConversationMemory& Memory() { return memory_; }
@@ -60,6 +64,7 @@ private:
 
     ConversationHost& host_;
     RandomGenerator& random_;
+    const TextRules& rules_;
     KnowledgeBase knowledge_;
     ConversationMemory memory_;
     ResponseSelector selector_;

@@ -1,5 +1,4 @@
 #include "engine/conversation_engine.h"
-#include "engine/normalization.h"
 
 namespace wobbet {
 namespace {
@@ -15,7 +14,7 @@ void ConversationEngine::OnSay() {
     const std::string raw = host_.ReadInput();
     std::string phrase = raw;
     std::int32_t wordCount = 0;
-    Normalize(&phrase, &wordCount);
+    rules_.Normalize(&phrase, &wordCount);
     host_.ClearInput();
     if (wordCount == 0) {
         host_.Display(std::string(kEmptyPhraseText));
@@ -45,7 +44,7 @@ void ConversationEngine::OnSay() {
 
     memory_.LastResponse = reply;
     host_.Display(reply);
-    Normalize(&memory_.LastResponse, &memory_.LastResponseWords);
+    rules_.Normalize(&memory_.LastResponse, &memory_.LastResponseWords);
     memory_.LastInput = phrase;
     MoveMood(learn);
 }
@@ -72,7 +71,7 @@ void ConversationEngine::OnTeach() {
     }
     std::string phrase = dialog.phrase;
     std::int32_t unusedWordCount = 0;
-    Normalize(&phrase, &unusedWordCount);
+    rules_.Normalize(&phrase, &unusedWordCount);
     memory_.LastResponse = phrase;
     if (dialog.reply.empty()) {
         host_.Display(std::string(kEmptyTeachReplyText));

@@ -249,15 +249,15 @@ bool KnowledgeBase::ReplaceReply(std::size_t record, std::string reply) {
 }
 
 bool KnowledgeBase::ReplaceKeywords(std::size_t record, std::string keywords,
-                                    std::string contextKeywords) {
+                                    std::string contextKeywords, const TextRules& rules) {
     if (!IsLearnedRecord(record)) {
         return false;
     }
     NumberPending();
     std::vector<std::uint32_t> ids;
-    const auto appendWords = [this, &ids](std::string* text) {
+    const auto appendWords = [this, &ids, &rules](std::string* text) {
         std::int32_t wordCount = 0;
-        Normalize(text, &wordCount);
+        rules.Normalize(text, &wordCount);
         std::size_t start = 1;
         for (std::size_t end = text->find(' ', start); end != std::string::npos;
              start = end + 1, end = text->find(' ', start)) {

@@ -11,6 +11,7 @@
 
 #include "engine/keyword_dictionary.h"
 #include "engine/keyword_index.h"
+#include "engine/text_rules.h"
 
 namespace wobbet {
 
@@ -96,9 +97,10 @@ public:
     // for an empty reply (it would break the file's pairing) or a record that is not learned.
     bool ReplaceReply(std::size_t record, std::string reply);
     // Replaces a learned record's keywords and context keywords by the words of the two texts,
-    // normalised as learned ones are; without context words the group has no context section.
-    // False, changing nothing, for a record that is not learned.
-    bool ReplaceKeywords(std::size_t record, std::string keywords, std::string contextKeywords);
+    // normalised by the rules as learned ones are; without context words the group has no
+    // context section. False, changing nothing, for a record that is not learned.
+    bool ReplaceKeywords(std::size_t record, std::string keywords, std::string contextKeywords,
+                         const TextRules& rules);
     const KeywordDictionary& Dictionary() const { return dictionary_; }
     // The keyword index, first brought up to date with the groups completed since.
     const KeywordIndex& Index();

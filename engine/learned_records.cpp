@@ -50,19 +50,19 @@ bool IsFilterSpace(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
 }
 
-std::vector<std::string> FilterWords(std::string_view filter) {
+std::vector<std::string> FilterWords(std::string_view filter, const TextRules& rules) {
     std::vector<std::string> words;
     std::string word;
     for (const char c : filter) {
         if (!IsFilterSpace(c)) {
-            word += FoldCase(c);
+            word += c;
         } else if (!word.empty()) {
-            words.push_back(std::move(word));
+            words.push_back(rules.FoldCase(word));
             word.clear();
         }
     }
     if (!word.empty()) {
-        words.push_back(std::move(word));
+        words.push_back(rules.FoldCase(word));
     }
     return words;
 }
@@ -71,15 +71,43 @@ bool ContainsFolded(std::string_view text, std::string_view foldedWord) {
     return FoldedSearcher(foldedWord).Find(text, 0) != std::string_view::npos;
 }
 
-// The bits of the words that the keyword entry holds; the context marker holds none.
-std::uint64_t WordsInEntry(std::string_view entry, std::span<const std::string> words) {
+bool IsAscii(std::string_view text) {
+    return std::all_of(text.begin(), text.end(),
+                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+// The bits of the words that the text holds. The searcher folds the case of ASCII itself; any
+// other text is folded by the rules first.
+std::uint64_t WordsIn(std::string_view text, std::span<const std::string> words,
+                      const TextRules& rules) {
+    std::string folded;
+    if (!IsAscii(text)) {
+        folded = rules.FoldCase(text);
+        text = folded;
+    }
     std::uint64_t bits = 0;
-    if (entry != KnowledgeBase::kContextMarker) {
-        for (std::size_t i = 0; i < words.size(); ++i) {
-            bits |= ContainsFolded(entry, words[i]) ? std::uint64_t{1} << i : 0;
-        }
+    for (std::size_t i = 0; i < words.size(); ++i) {
+        bits |= ContainsFolded(text, words[i]) ? std::uint64_t{1} << i : 0;
     }
     return bits;
+}
+
+// The bits of the words that the keyword entry holds; the context marker holds none.
+std::uint64_t WordsInEntry(std::string_view entry, std::span<const std::string> words,
+                           const TextRules& rules) {
+    return entry != KnowledgeBase::kContextMarker ? WordsIn(entry, words, rules) : 0;
+}
+
+// Sets the words' bits for every learned record whose reply holds more than ASCII, which the
+// search through the whole reply text does not fold.
+void MarkOtherReplies(const KnowledgeBase& knowledge, std::span<const std::string> words,
+                      const TextRules& rules, std::vector<std::uint64_t>* found) {
+    for (std::size_t record = kSeedResponseCount; record < knowledge.RecordCount(); ++record) {
+        const std::string_view reply = knowledge.Response(record);
+        if (!IsAscii(reply)) {
+            (*found)[record - kSeedResponseCount] |= WordsIn(reply, words, rules);
+        }
+    }
 }
 
 // Sets the word's bit for every learned record whose reply holds it, searching the reply text
@@ -120,11 +148,11 @@ void MarkReplies(const KnowledgeBase& knowledge, const std::string& word, std::u
 
 // Sets in *found, for each learned record, the bits of the words its keywords hold.
 void MarkKeywords(const KnowledgeBase& knowledge, std::span<const std::string> words,
-                  std::vector<std::uint64_t>* found) {
+                  const TextRules& rules, std::vector<std::uint64_t>* found) {
     const KeywordDictionary& dictionary = knowledge.Dictionary();
     std::vector<std::uint64_t> wordsInId(dictionary.Size());
     for (std::uint32_t id = 0; id < dictionary.Size(); ++id) {
-        wordsInId[id] = WordsInEntry(dictionary.Text(id), words);
+        wordsInId[id] = WordsInEntry(dictionary.Text(id), words, rules);
     }
     for (std::size_t record = kSeedResponseCount; record < knowledge.RecordCount(); ++record) {
         std::uint64_t bits = 0;
@@ -133,7 +161,7 @@ void MarkKeywords(const KnowledgeBase& knowledge, std::span<const std::string> w
             const std::uint32_t id = knowledge.KeywordId(entry);
             bits |= id != KeywordDictionary::kNotFound
                         ? wordsInId[id]
-                        : WordsInEntry(knowledge.Keyword(entry), words);
+                        : WordsInEntry(knowledge.Keyword(entry), words, rules);
         }
         (*found)[record - kSeedResponseCount] |= bits;
     }
@@ -170,8 +198,8 @@ RecordText DescribeRecord(const KnowledgeBase& knowledge, std::size_t record) {
 }
 
 std::vector<std::size_t> FilterLearnedRecords(const KnowledgeBase& knowledge,
-                                              std::string_view filter) {
-    const std::vector<std::string> words = FilterWords(filter);
+                                              std::string_view filter, const TextRules& rules) {
+    const std::vector<std::string> words = FilterWords(filter, rules);
     const std::size_t count = LearnedRecordCount(knowledge);
     // A record matches while it holds every word; the words go 64 at a time, one bit each.
     std::vector<bool> matches(count, true);
@@ -183,7 +211,8 @@ std::vector<std::size_t> FilterLearnedRecords(const KnowledgeBase& knowledge,
         for (std::size_t i = 0; i < chunk.size(); ++i) {
             MarkReplies(knowledge, chunk[i], std::uint64_t{1} << i, &found);
         }
-        MarkKeywords(knowledge, chunk, &found);
+        MarkOtherReplies(knowledge, chunk, rules, &found);
+        MarkKeywords(knowledge, chunk, rules, &found);
         const std::uint64_t all =
             chunk.size() == 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << chunk.size()) - 1;
         for (std::size_t i = 0; i < count; ++i) {

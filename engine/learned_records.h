@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "engine/knowledge_base.h"
+#include "engine/text_rules.h"
 
 namespace wobbet {
 
@@ -24,10 +25,10 @@ std::size_t LearnedRecordAtRow(const KnowledgeBase& knowledge, std::size_t row);
 RecordText DescribeRecord(const KnowledgeBase& knowledge, std::size_t record);
 
 // The learned records, newest first, for which every word of the filter (split at whitespace)
-// occurs, ignoring case, in the reply, the keywords or the context keywords. An empty filter
-// matches every record. Each filter word costs one search through the reply text and one pass
-// over the keyword table, looking at each distinct keyword once.
+// occurs, ignoring case as the rules fold it, in the reply, the keywords or the context keywords.
+// An empty filter matches every record. Each filter word costs one search through the reply text
+// and one pass over the keyword table, looking at each distinct keyword once.
 std::vector<std::size_t> FilterLearnedRecords(const KnowledgeBase& knowledge,
-                                              std::string_view filter);
+                                              std::string_view filter, const TextRules& rules);
 
 }  // namespace wobbet

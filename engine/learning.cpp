@@ -23,7 +23,7 @@ void ConversationEngine::AppendWords(const std::string& normalised) {
 void ConversationEngine::Learn(std::string reply) {
     try {
         ReplaceLineBreaks(&reply);
-        Capitalize(&reply);
+        rules_.Capitalize(&reply);
         MakeRoomForOne(&lessons_);
         knowledge_.AppendResponse(reply);
         lessons_.push_back(knowledge_.SerialOf(knowledge_.ResponseCount() - 1));

@@ -24,13 +24,13 @@ bool IsWordChar(char c) {
     return (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
 }
 
+}  // namespace
+
 bool IsStopWord(std::string_view word) {
     return std::find(kStopWords.begin(), kStopWords.end(), word) != kStopWords.end();
 }
 
-}  // namespace
-
-void Normalize(std::string* text, std::int32_t* wordCount) {
+void ByteTextRules::Normalize(std::string* text, std::int32_t* wordCount) const {
     *wordCount = 0;
     std::string output = " ";
     std::string word;
@@ -56,10 +56,18 @@ void Normalize(std::string* text, std::int32_t* wordCount) {
     *text = std::move(output);
 }
 
-void Capitalize(std::string* text) {
+void ByteTextRules::Capitalize(std::string* text) const {
     if (!text->empty()) {
         (*text)[0] = ToUpper((*text)[0]);
     }
+}
+
+std::string ByteTextRules::FoldCase(std::string_view text) const {
+    std::string folded(text);
+    for (char& c : folded) {
+        c = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    }
+    return folded;
 }
 
 void ReplaceLineBreaks(std::string* text) {

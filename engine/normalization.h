@@ -2,15 +2,24 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
+
+#include "engine/text_rules.h"
 
 namespace wobbet {
 
-// Reduces a phrase to its normalised form: " WORD WORD " of A-Z and 0-9, stop words removed,
-// or " " when no word is left. The word count is the number of words kept.
-void Normalize(std::string* text, std::int32_t* wordCount);
+// Text read byte by byte, as on a single-byte code page: words are made of A-Z and 0-9 only,
+// and case is that of a to z.
+class ByteTextRules final : public TextRules {
+public:
+    void Normalize(std::string* text, std::int32_t* wordCount) const override;
+    // Upper-cases the first byte when it is a to z; any other first byte is left as it is.
+    void Capitalize(std::string* text) const override;
+    std::string FoldCase(std::string_view text) const override;
+};
 
-// Upper-cases the first byte when it is a to z; any other first byte is left as it is.
-void Capitalize(std::string* text);
+// Whether an upper-case word is one of the common words that a normalised form leaves out.
+bool IsStopWord(std::string_view word);
 
 // The knowledge file holds one entry per line, so a reply typed with Ctrl+Enter or pasted must
 // not carry a line break into it: each CR LF, lone LF or lone CR becomes one space.

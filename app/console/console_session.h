@@ -10,6 +10,7 @@
 #include "app/core/windowless_core.h"
 #include "app/posix/line_reader.h"
 #include "app/posix/line_wait_autosave.h"
+#include "app/unicode_text/unicode_text_rules.h"
 
 namespace wobbet {
 
@@ -25,7 +26,7 @@ public:
                    bool interactive, std::string knowledgePath)
         : shell_(out, errors, trace),
           autosave_(reader),
-          core_(shell_, std::move(knowledgePath), NativeFileSystem(), &autosave_),
+          core_(shell_, std::move(knowledgePath), textRules_, NativeFileSystem(), &autosave_),
           out_(out),
           interactive_(interactive) {}
 
@@ -42,6 +43,7 @@ private:
     void Prompt(std::string_view text);
 
     ConsoleShell shell_;
+    UnicodeTextRules textRules_;
     LineWaitAutosave autosave_;
     WindowlessCore core_;
     std::ostream& out_;

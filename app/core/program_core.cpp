@@ -4,7 +4,6 @@
 #include <utility>
 
 #include "engine/learned_records.h"
-#include "engine/normalization.h"
 #include "storage/knowledge_merge.h"
 
 namespace wobbet {
@@ -19,9 +18,9 @@ constexpr std::string_view kNoKeywordsRefusal =
 constexpr std::string_view kNotLearnedRefusal =
     "That record is no longer among the learned ones; nothing was changed.";
 
-bool HasWords(std::string text) {
+bool HasWords(const TextRules& rules, std::string text) {
     std::int32_t wordCount = 0;
-    Normalize(&text, &wordCount);
+    rules.Normalize(&text, &wordCount);
     return wordCount > 0;
 }
 
@@ -32,11 +31,11 @@ bool IsBlank(std::string_view text) {
 }  // namespace
 
 ProgramCore::ProgramCore(ShellWindow& window, std::string knowledgePath,
-                         AgentServerPort* characterServer, FileSystem& fileSystem,
-                         AutosaveDriver* autosave)
+                         AgentServerPort* characterServer, const TextRules& textRules,
+                         FileSystem& fileSystem, AutosaveDriver* autosave)
     : window_(window),
       fileSystem_(fileSystem),
-      engine_(*this, random_),
+      engine_(*this, random_, textRules),
       knowledgeFile_(std::move(knowledgePath), fileSystem) {
     if (characterServer != nullptr) {
         character_.emplace(*characterServer, random_);
@@ -132,19 +131,19 @@ bool ProgramCore::EditReply(std::size_t record, std::string reply) {
 
 bool ProgramCore::EditKeywords(std::size_t record, std::string keywords) {
     // A record may do without context, but it needs a word to be found by.
-    if (!HasWords(keywords)) {
+    if (!HasWords(engine_.Rules(), keywords)) {
         return Refuse(kNoKeywordsRefusal);
     }
     if (!engine_.Knowledge().IsLearnedRecord(record)) {
         return Edited(false);
     }
     std::string context = DescribeRecord(engine_.Knowledge(), record).contextKeywords;
-    return Edited(
-        engine_.Knowledge().ReplaceKeywords(record, std::move(keywords), std::move(context)));
+    return Edited(engine_.Knowledge().ReplaceKeywords(record, std::move(keywords),
+                                                      std::move(context), engine_.Rules()));
 }
 
 bool ProgramCore::EditContextKeywords(std::size_t record, std::string contextKeywords) {
-    if (!IsBlank(contextKeywords) && !HasWords(contextKeywords)) {
+    if (!IsBlank(contextKeywords) && !HasWords(engine_.Rules(), contextKeywords)) {
         return Refuse(kNoKeywordsRefusal);
     }
     if (!engine_.Knowledge().IsLearnedRecord(record)) {
@@ -152,7 +151,7 @@ bool ProgramCore::EditContextKeywords(std::size_t record, std::string contextKey
     }
     std::string keywords = DescribeRecord(engine_.Knowledge(), record).keywords;
     return Edited(engine_.Knowledge().ReplaceKeywords(record, std::move(keywords),
-                                                      std::move(contextKeywords)));
+                                                      std::move(contextKeywords), engine_.Rules()));
 }
 
 bool ProgramCore::Refuse(std::string_view refusal) {

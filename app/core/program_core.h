@@ -14,6 +14,7 @@
 #include "engine/conversation_engine.h"
 #include "engine/conversation_host.h"
 #include "engine/random_generator.h"
+#include "engine/text_rules.h"
 #include "storage/file_system.h"
 #include "storage/knowledge_file.h"
 
@@ -43,7 +44,8 @@ namespace wobbet {
 // which nothing is saved. A knowledge file that is not there yet is no error.
 //
 // Texts: every text in and out, and the knowledge file's, is 8-bit: UTF-8 on Linux, the ANSI
-// code page on Windows. A shell converts at its edge when its toolkit keeps text otherwise.
+// code page on Windows. A shell converts at its edge when its toolkit keeps text otherwise, and
+// hands the core the text rules that read its text: Unicode words for UTF-8, bytes for ANSI.
 //
 // Replies are spoken by the character when it started, and shown through ShowReply in every
 // case.
@@ -54,10 +56,12 @@ namespace wobbet {
 // Without one, the file is read at start and written whole at close.
 class ProgramCore final : private ConversationHost {
 public:
-    // characterServer: null for a program without a character. The window, the server and the
-    // driver must outlive the core.
+    // characterServer: null for a program without a character. textRules: those of the text the
+    // program's shell gives. The window, the server, the rules and the driver must outlive the
+    // core.
     ProgramCore(ShellWindow& window, std::string knowledgePath, AgentServerPort* characterServer,
-                FileSystem& fileSystem = NativeFileSystem(), AutosaveDriver* autosave = nullptr);
+                const TextRules& textRules, FileSystem& fileSystem = NativeFileSystem(),
+                AutosaveDriver* autosave = nullptr);
 
     ProgramCore(const ProgramCore&) = delete;
     ProgramCore& operator=(const ProgramCore&) = delete;

@@ -4,9 +4,10 @@
 
 namespace wobbet {
 
-WindowlessCore::WindowlessCore(Shell& shell, std::string knowledgePath, FileSystem& fileSystem,
-                               AutosaveDriver* autosave)
-    : shell_(shell), core_(*this, std::move(knowledgePath), nullptr, fileSystem, autosave) {}
+WindowlessCore::WindowlessCore(Shell& shell, std::string knowledgePath, const TextRules& textRules,
+                               FileSystem& fileSystem, AutosaveDriver* autosave)
+    : shell_(shell),
+      core_(*this, std::move(knowledgePath), nullptr, textRules, fileSystem, autosave) {}
 
 void WindowlessCore::Say(std::string text) {
     input_ = std::move(text);

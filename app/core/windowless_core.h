@@ -15,9 +15,9 @@ namespace wobbet {
 // Context state is kept here, where a window keeps it in its checkbox. There is no character.
 class WindowlessCore final : private ShellWindow {
 public:
-    // The shell and the autosave's driver must outlive the core; see ProgramCore for what a
-    // driver brings.
-    WindowlessCore(Shell& shell, std::string knowledgePath,
+    // The shell, the text rules and the autosave's driver must outlive the core; see ProgramCore
+    // for what each brings.
+    WindowlessCore(Shell& shell, std::string knowledgePath, const TextRules& textRules,
                    FileSystem& fileSystem = NativeFileSystem(), AutosaveDriver* autosave = nullptr);
 
     WindowlessCore(const WindowlessCore&) = delete;

@@ -9,6 +9,7 @@
 #include "app/core/windowless_core.h"
 #include "app/posix/line_reader.h"
 #include "app/posix/line_wait_autosave.h"
+#include "app/unicode_text/unicode_text_rules.h"
 
 namespace wobbet {
 
@@ -21,7 +22,7 @@ public:
     JsonlSession(LineReader& reader, std::ostream& out, std::string knowledgePath)
         : out_(out),
           autosave_(reader),
-          core_(*this, std::move(knowledgePath), NativeFileSystem(), &autosave_) {}
+          core_(*this, std::move(knowledgePath), textRules_, NativeFileSystem(), &autosave_) {}
 
     // Starts the program, answers the requests until the input ends or a stop signal comes, and
     // keeps what was learned, also whenever the requests pause. The exit status: 1 when another
@@ -38,6 +39,7 @@ private:
     void ShowAnimation(const std::string& name) override { Answer("animation", name); }
 
     std::ostream& out_;
+    UnicodeTextRules textRules_;
     LineWaitAutosave autosave_;
     WindowlessCore core_;
 };

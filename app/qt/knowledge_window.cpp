@@ -90,7 +90,8 @@ void KnowledgeWindow::StartFilter() {
         filterSnapshot_ = KnowledgeBase();
         std::vector<std::uint32_t> serials;
         const KnowledgeBase& knowledge = core_.Engine().Knowledge();
-        for (const std::size_t record : FilterLearnedRecords(knowledge, filter)) {
+        for (const std::size_t record :
+             FilterLearnedRecords(knowledge, filter, core_.Engine().Rules())) {
             serials.push_back(knowledge.SerialOf(record));
         }
         model_->ShowOnly(std::move(serials));
@@ -98,13 +99,14 @@ void KnowledgeWindow::StartFilter() {
         return;
     }
     filterRunning_ = true;
-    filtering_.setFuture(QtConcurrent::run([snapshot = &filterSnapshot_, filter] {
-        std::vector<std::uint32_t> serials;
-        for (const std::size_t record : FilterLearnedRecords(*snapshot, filter)) {
-            serials.push_back(snapshot->SerialOf(record));
-        }
-        return serials;
-    }));
+    filtering_.setFuture(
+        QtConcurrent::run([snapshot = &filterSnapshot_, filter, &rules = core_.Engine().Rules()] {
+            std::vector<std::uint32_t> serials;
+            for (const std::size_t record : FilterLearnedRecords(*snapshot, filter, rules)) {
+                serials.push_back(snapshot->SerialOf(record));
+            }
+            return serials;
+        }));
 }
 
 void KnowledgeWindow::FilterFinished() {

@@ -49,7 +49,8 @@ MainWindow::MainWindow(AgentServerPort& characterServer, std::string knowledgePa
       knowledgeAction_(new QAction(tr("&Knowledge..."), this)),
       mergeAction_(new QAction(tr("&Merge Knowledge File..."), this)),
       aboutAction_(new QAction(tr("&About Wobbet..."), this)),
-      core_(*this, std::move(knowledgePath), &characterServer, fileSystem, &autosaveDriver_) {
+      core_(*this, std::move(knowledgePath), &characterServer, textRules_, fileSystem,
+            &autosaveDriver_) {
     setWindowTitle(tr("QUIB Wobbet"));
 
     const DialogBaseUnits units = DialogBaseUnits::Of(font());

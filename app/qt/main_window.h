@@ -8,6 +8,7 @@
 #include "app/core/program_core.h"
 #include "app/core/shell_window.h"
 #include "app/qt/autosave_driver.h"
+#include "app/unicode_text/unicode_text_rules.h"
 
 class QAction;
 class QCheckBox;
@@ -112,6 +113,7 @@ private:
     KnowledgeWindow* knowledgeWindow_ = nullptr;
     // Before the core, whose autosave uses it until it goes.
     QtAutosaveDriver autosaveDriver_;
+    UnicodeTextRules textRules_;
     ProgramCore core_;
 };
 

@@ -23,7 +23,7 @@ const UINT UWM_ARE_YOU_ME = RegisterWindowMessageA(kAreYouMeMessageName);
 CBotDlg::CBotDlg(AgentServerPort& characterServer, std::string knowledgePath, win32::Dialog* parent)
     : Dialog(IDD_WOBBET_DIALOG, parent),
       m_icon(LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINFRAME))),
-      core_(*this, std::move(knowledgePath), &characterServer) {}
+      core_(*this, std::move(knowledgePath), &characterServer, textRules_) {}
 
 const win32::HandlerTable<CBotDlg>& CBotDlg::Handlers() {
     using Table = win32::HandlerTable<CBotDlg>;

@@ -7,6 +7,7 @@
 #include "app/core/shell_window.h"
 #include "app/win32/framework/dialog.h"
 #include "app/win32/framework/handler_table.h"
+#include "engine/normalization.h"
 
 namespace wobbet {
 
@@ -51,6 +52,8 @@ private:
     win32::Edit m_replyBox;
     HICON m_icon;
 
+    // Text in the ANSI code page, read byte by byte.
+    ByteTextRules textRules_;
     ProgramCore core_;
 };
 

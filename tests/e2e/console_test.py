@@ -86,6 +86,10 @@ TRACED_SESSIONS = [
     # Nothing learned: the file keeps its line feeds and its time. hello: record 0's only hit.
     ("an untouched file", b"Fine\nZEBRA\n\n", b"hello\n", "Hello.\n*Pleased*\n",
      b"Fine\nZEBRA\n\n"),
+    # Taught in one spelling, found in another: ß is SS, a decomposed é is the composed one.
+    ("words in UTF-8", NO_FILE,
+     "/teach\nStraße café\nélan vital\nSTRASSE CAFE\u0301\n".encode(),
+     "*Acknowledge*\nÉlan vital\n*Pleased*\n", "Élan vital\r\nSTRASSE\r\nCAFÉ\r\n\r\n".encode()),
     # Neither loaded nor merged records are forgotten. Paused, nice weather acknowledges and
     # answers as when learning but stores nothing. 1.dat is what the line-feed session left.
     ("undo, pause and merge", b"Loaded\r\nLOAD\r\n\r\n",

@@ -39,7 +39,9 @@ TEST(PausedLearning, SayMakesTheSameDrawsAndAnimationsButStoresNothingWhileTeach
     for (std::size_t turnsBefore : {0u, 1u}) {
         RecordingHost hosts[2];
         CrtRandom randoms[2];
-        ConversationEngine engines[2] = {{hosts[0], randoms[0]}, {hosts[1], randoms[1]}};
+        const ByteTextRules rules;
+        ConversationEngine engines[2] = {{hosts[0], randoms[0], rules},
+                                         {hosts[1], randoms[1], rules}};
         for (int side : {0, 1}) {
             engines[side].Knowledge().LoadSeedTables();
             hosts[side].inputs = {"plugh", "frotz"};
@@ -74,7 +76,7 @@ TEST_F(CurationTest, EditsListsFiltersAndRemovesOnlyLearnedRecordsAndTalkFollows
             std::string normalised(phrase);
             std::int32_t words = 0;
             bool learn = false;
-            Normalize(&normalised, &words);
+            rules.Normalize(&normalised, &words);
             random.numbers.assign(100, 0);
             const std::int32_t winner = engine.SelectResponse(normalised, words, &learn);
             found.append(knowledge.Response(static_cast<std::size_t>(winner))).push_back(';');
@@ -82,11 +84,11 @@ TEST_F(CurationTest, EditsListsFiltersAndRemovesOnlyLearnedRecordsAndTalkFollows
         return found;
     };
     ASSERT_EQ(replies("alpha;beta;gamma;"), "One;Two;Three;");
-    EXPECT_TRUE(knowledge.ReplaceKeywords(7, "hello, red! the sky", "Blue sea"));
-    EXPECT_TRUE(knowledge.ReplaceKeywords(8, "purple", ""));
+    EXPECT_TRUE(knowledge.ReplaceKeywords(7, "hello, red! the sky", "Blue sea", rules));
+    EXPECT_TRUE(knowledge.ReplaceKeywords(8, "purple", "", rules));
     EXPECT_TRUE(knowledge.ReplaceReply(9, "Two\r\nlines"));
     EXPECT_FALSE(knowledge.ReplaceReply(8, ""));
-    EXPECT_FALSE(knowledge.ReplaceKeywords(3, "purple", ""));
+    EXPECT_FALSE(knowledge.ReplaceKeywords(3, "purple", "", rules));
     EXPECT_EQ(Learned(knowledge),
               "One;Two;Two lines;|HELLO;RED;SKY;!;BLUE;SEA;;PURPLE;;GAMMA;!;DELTA;;");
     EXPECT_EQ(replies("alpha;red;beta;purple;gamma;"), "Hello.;One;Hello.;Two;Two lines;");
@@ -96,7 +98,7 @@ TEST_F(CurationTest, EditsListsFiltersAndRemovesOnlyLearnedRecordsAndTalkFollows
     // Newest first; every word of the filter, ignoring case, in any column.
     std::string filtered;
     for (const char* filter : {"", "two", "hEL blue", "sky two", "one.red", "delta"}) {
-        for (std::size_t record : FilterLearnedRecords(knowledge, filter)) {
+        for (std::size_t record : FilterLearnedRecords(knowledge, filter, rules)) {
             filtered.append(knowledge.Response(record)).push_back(';');
         }
         filtered += '|';

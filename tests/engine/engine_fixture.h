@@ -13,18 +13,20 @@
 
 namespace wobbet::testing {
 
-// An engine over a recording host and scripted draws; its tables start empty.
+// An engine over a recording host and scripted draws, reading text byte by byte; its tables
+// start empty.
 class EngineTest : public ::testing::Test {
 protected:
     RecordingHost host;
     ScriptedRandom random;
-    ConversationEngine engine{host, random};
+    ByteTextRules rules;
+    ConversationEngine engine{host, random, rules};
 
     // Sets the memory as a turn that answered lastResponse to lastInput would leave it.
     void Remember(std::string lastResponse, std::string lastInput = "") {
-        Normalize(&lastResponse, &engine.Memory().LastResponseWords);
+        rules.Normalize(&lastResponse, &engine.Memory().LastResponseWords);
         std::int32_t unused = 0;
-        Normalize(&lastInput, &unused);
+        rules.Normalize(&lastInput, &unused);
         engine.Memory().LastResponse = lastResponse;
         engine.Memory().LastInput = lastInput;
     }

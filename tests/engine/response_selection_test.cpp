@@ -35,7 +35,7 @@ TEST_P(SelectionTest, PicksTheRecordAndDecidesWhetherToLearn) {
     }
     std::string phrase = selection.phrase;
     std::int32_t wordCount = 0;
-    Normalize(&phrase, &wordCount);
+    rules.Normalize(&phrase, &wordCount);
     bool learn = !selection.learn;
 
     EXPECT_EQ(engine.SelectResponse(phrase, wordCount, &learn), selection.index);

@@ -1,7 +1,8 @@
 // A Say displays exactly one answer, the mood stays within 0 to 2, and everything learned, line
 // breaks in the texts made spaces, comes back whole from the file's bytes. Each input line is a
 // turn: "T<phrase><TAB><reply>" teaches, "X" cancels a Teach, "C" toggles Context, "R<n>" seeds the
-// generator, anything else is said. A CR in a text is a line break.
+// generator, anything else is said. A CR in a text is a line break. Every input runs under each
+// program's text rules.
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
@@ -9,20 +10,25 @@
 #include <string_view>
 
 #include "engine/conversation_engine.h"
+#include "engine/normalization.h"
 #include "storage/knowledge_format.h"
 #include "tests/fuzz/fuzz_check.h"
 #include "tests/support/knowledge_records.h"
 #include "tests/support/recording_host.h"
+#ifdef WOBBET_UNICODE_TEXT
+#include "app/unicode_text/unicode_text_rules.h"
+#endif
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+namespace {
+
+void Converse(std::string_view input, const wobbet::TextRules& rules) {
     using wobbet::fuzzing::Require;
     using wobbet::testing::Learned;
     wobbet::testing::RecordingHost host;
     wobbet::CrtRandom random;
-    wobbet::ConversationEngine engine(host, random);
+    wobbet::ConversationEngine engine(host, random, rules);
     wobbet::KnowledgeBase& knowledge = engine.Knowledge();
     knowledge.LoadSeedTables();
-    std::string_view input(reinterpret_cast<const char*>(data), size);
     while (!input.empty()) {
         const std::string_view line = input.substr(0, input.find('\n'));
         input.remove_prefix(std::min(input.size(), line.size() + 1));
@@ -61,5 +67,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 wobbet::ReadKnowledge(bytes, reloaded) == wobbet::ReadOutcome::kComplete &&
                 Learned(reloaded, 0, 0) == Learned(knowledge, 0, 0),
             "learned records are written whole and read back into the same tables");
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string_view input(reinterpret_cast<const char*>(data), size);
+    Converse(input, wobbet::ByteTextRules());
+#ifdef WOBBET_UNICODE_TEXT
+    Converse(input, wobbet::UnicodeTextRules());
+#endif
     return 0;
 }

@@ -189,8 +189,8 @@ private:
         memory.LastResponse = Words();
         memory.LastInput = Words();
         std::int32_t unused = 0;
-        wobbet::Normalize(&memory.LastResponse, &memory.LastResponseWords);
-        wobbet::Normalize(&memory.LastInput, &unused);
+        rules_.Normalize(&memory.LastResponse, &memory.LastResponseWords);
+        rules_.Normalize(&memory.LastInput, &unused);
         const std::uint8_t odd = Byte();
         memory.LastResponseWords = odd % 5 == 0 ? odd % 4 : memory.LastResponseWords;
         memory.LastResponse.resize(odd % 7 == 0 ? 0 : memory.LastResponse.size());
@@ -253,7 +253,7 @@ private:
     void Edit() {
         const std::size_t record = Record();
         (Byte() & 1) != 0 ? knowledge().ReplaceReply(record, Words())
-                          : knowledge().ReplaceKeywords(record, Words(), Words());
+                          : knowledge().ReplaceKeywords(record, Words(), Words(), rules_);
     }
 
     // Merges copies of a few records, some with their first entry cut so that they are new.
@@ -277,7 +277,7 @@ private:
     void CompareSelections() {
         std::string phrase = Words();
         std::int32_t wordCount = 0;
-        wobbet::Normalize(&phrase, &wordCount);
+        rules_.Normalize(&phrase, &wordCount);
         const std::uint8_t form = Byte();
         if (form % 6 == 0) {
             // Not in normalised form at all, with any count.
@@ -309,7 +309,8 @@ private:
     std::size_t built_ = 0, wideGroups_ = 0, learnedEntries_ = 0;
     wobbet::testing::RecordingHost host_;
     FuzzRandom random_{false, 1};
-    wobbet::ConversationEngine engine_{host_, random_};
+    wobbet::ByteTextRules rules_;
+    wobbet::ConversationEngine engine_{host_, random_, rules_};
 };
 
 }  // namespace
