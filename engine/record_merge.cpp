@@ -1,6 +1,7 @@
 #include "engine/record_merge.h"
 
 #include <cstdint>
+#include <new>
 #include <vector>
 
 namespace wobbet {
@@ -99,19 +100,25 @@ MergeCounts AppendNewRecords(KnowledgeBase& into, const KnowledgeBase& from) {
     for (std::size_t record = 0; record < into.RecordCount(); ++record) {
         known.Add(into, record);
     }
-    for (std::size_t record = 0; record < from.RecordCount(); ++record) {
-        const std::uint64_t hash = RecordHash(from, record);
-        if (known.Contains(into, from, record, hash)) {
-            ++counts.alreadyKnown;
-            continue;
+    const KnowledgeBase::Extent before = into.Size();
+    try {
+        for (std::size_t record = 0; record < from.RecordCount(); ++record) {
+            const std::uint64_t hash = RecordHash(from, record);
+            if (known.Contains(into, from, record, hash)) {
+                ++counts.alreadyKnown;
+                continue;
+            }
+            into.AppendResponse(from.Response(record));
+            for (std::size_t entry = from.GroupBegin(record); entry <= from.GroupTerminator(record);
+                 ++entry) {
+                into.AppendKeyword(from.Keyword(entry));
+            }
+            known.Insert(hash, into.RecordCount() - 1);
+            ++counts.added;
         }
-        into.AppendResponse(from.Response(record));
-        for (std::size_t entry = from.GroupBegin(record); entry <= from.GroupTerminator(record);
-             ++entry) {
-            into.AppendKeyword(from.Keyword(entry));
-        }
-        known.Insert(hash, into.RecordCount() - 1);
-        ++counts.added;
+    } catch (const std::bad_alloc&) {
+        into.TruncateTo(before);
+        throw;
     }
     return counts;
 }
