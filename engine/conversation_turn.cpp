@@ -71,8 +71,7 @@ void ConversationEngine::OnTeach() {
         return;
     }
     std::string phrase = dialog.phrase;
-    std::int32_t unusedWordCount = 0;
-    Normalize(&phrase, &unusedWordCount);
+    NormalizeTaughtPhrase(&phrase);
     memory_.LastResponse = phrase;
     if (dialog.reply.empty()) {
         host_.Display(std::string(kEmptyTeachReplyText));
