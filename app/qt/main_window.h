@@ -8,6 +8,7 @@
 #include "app/core/program_core.h"
 #include "app/core/shell_window.h"
 #include "app/qt/autosave.h"
+#include "app/qt/conversation_import_task.h"
 
 class QAction;
 class QCheckBox;
@@ -54,6 +55,7 @@ public:
     QPushButton* TeachButton() const { return teachButton_; }
     QCheckBox* ContextCheck() const { return contextCheck_; }
     QAction* LearningAction() const { return learningAction_; }
+    QAction* ImportAction() const { return importAction_; }
     // Null until first opened.
     KnowledgeWindow* Knowledge() const { return knowledgeWindow_; }
 
@@ -77,6 +79,8 @@ public slots:
     void ShowKnowledge();
     // Asks for another knowledge file and merges its new records.
     void MergeKnowledgeFile();
+    // Asks for a transcript or a conversation corpus and learns the replies it holds.
+    void ImportConversations();
 
 signals:
     // The learned records changed; the Knowledge window follows after the current event.
@@ -107,11 +111,13 @@ private:
     QAction* learningAction_;
     QAction* knowledgeAction_;
     QAction* mergeAction_;
+    QAction* importAction_;
     QAction* aboutAction_;
     KnowledgeWindow* knowledgeWindow_ = nullptr;
     ProgramCore core_;
     // After the core, so that it is stopped before the core goes.
     Autosave autosave_;
+    ConversationImportTask importTask_;
 };
 
 }  // namespace wobbet
