@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QProgressDialog>
 #include <QtConcurrent/QtConcurrentRun>
+#include <utility>
 
 #include "import/conversation_file.h"
 
@@ -39,7 +40,7 @@ bool ConversationImportTask::Start(const QString& path) {
     // Only the engine's text rules are read over there, and the turns never change them.
     const ConversationEngine& engine = core_.Engine();
     reading_.setFuture(QtConcurrent::run([this, filePath, &engine] {
-        return ReadConversationFile(filePath, engine, NativeFileSystem(), [this](double done) {
+        imported_ = ReadConversationFile(filePath, engine, NativeFileSystem(), [this](double done) {
             permille_ = static_cast<int>(done * kProgressSteps);
             return !cancelled_.load();
         });
@@ -74,9 +75,11 @@ void ConversationImportTask::Apply() {
     if (progress_ != nullptr) {
         progress_->hide();
     }
+    // Taken, so that the records read go once they are added.
+    const ImportedConversations imported = std::move(imported_);
     // A cancel pressed as the reading ended still wins.
     if (!cancelled_.load()) {
-        core_.ImportConversations(reading_.future().takeResult());
+        core_.ImportConversations(imported);
     }
     emit Finished();
 }

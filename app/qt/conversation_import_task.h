@@ -43,7 +43,9 @@ private:
 
     ProgramCore& core_;
     QWidget* window_;
-    QFutureWatcher<ImportedConversations> reading_;
+    QFutureWatcher<void> reading_;
+    // Written by the reading, taken by the window's thread once it has finished.
+    ImportedConversations imported_;
     QTimer progressDelay_;
     QTimer progressTick_;
     QProgressDialog* progress_ = nullptr;
