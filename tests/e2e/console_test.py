@@ -135,6 +135,27 @@ class ConsoleTest(ScratchDirectoryTest):
         self.assertEqual(console.finish()[2], 0)
         self.assertEqual(self.bytes_of(), b"Nice weather\r\n!\r\n\r\n")
 
+    def test_import_mid_conversation_goes_on_as_if_the_records_were_in_the_file(self):
+        """Teach takes no draw and leaves Context off and an empty memory, so after it one session
+        imports, the other starts with the same records in its file; what follows must match."""
+        pathlib.Path(self.directory, "chat.txt").write_bytes(
+            b"good morning\nwhere are you going\nto the market\n\nnice cars\ncars are fast\n")
+        imported = (b"Where are you going\r\nGOOD\r\nMORNING\r\n\r\nTo the market\r\nWHERE\r\n"
+                    b"GOING\r\n\r\nCars are fast\r\nNICE\r\nCARS\r\n\r\n")
+        talk = b"good morning\nwhere going\nmarket\nnice cars\ncars\nzebra\nzebra\n"
+        out, errors, status = Console(self.seeded() + ["--trace"], self.directory).finish(
+            b"/teach\nwhat is up\nnot much\n/import chat.txt\n/import none\n" + talk)
+        after_import = (b"*Acknowledge*\n!Imported 3 new records; 0 were already known.\n"
+                        b"!Import refused: none could not be read; nothing was learned.\n")
+        self.assertTrue(out.startswith(after_import), out)
+        self.assertEqual(self.bytes_of()[:len(TAUGHT + imported)], TAUGHT + imported)
+        saved = self.bytes_of()
+        pathlib.Path(self.knowledge).write_bytes(TAUGHT + imported)
+        in_file = Console(self.seeded() + ["--trace"], self.directory).finish(
+            b"/context off\n" + talk)
+        self.assertEqual(in_file, (out[len(after_import):], errors, status))
+        self.assertEqual(self.bytes_of(), saved)
+
     def test_knowledge_file_defaults_to_beside_the_program(self):
         program, elsewhere = (os.path.join(self.directory, n) for n in ("wobbet-console", "cwd"))
         shutil.copy(PROGRAM, program)
