@@ -1,6 +1,6 @@
 #include "app/console/console_session.h"
 
-#include "import/conversation_file.h"
+#include "app/import/conversation_file.h"
 
 namespace wobbet {
 namespace {

@@ -5,7 +5,7 @@
 #include <QtConcurrent/QtConcurrentRun>
 #include <utility>
 
-#include "import/conversation_file.h"
+#include "app/import/conversation_file.h"
 
 namespace wobbet {
 namespace {

@@ -1,18 +1,10 @@
-#include "tests/support/failing_allocation.h"
-
+// Linked into a test program, lets it make an allocation fail: the allocator is the program's
+// own, so its countdown can only be a global.
 #include <cstdlib>
 #include <new>
 
-namespace {
-
-// The allocator is the program's own, so its countdown can only be a global.
+// Allocations that succeed before one throws std::bad_alloc; negative: none fails.
 long allocationsBeforeFailure = -1;
-
-}  // namespace
-
-void wobbet::testing::FailAllocationAfter(long allocations) {
-    allocationsBeforeFailure = allocations;
-}
 
 void* operator new(std::size_t size) {
     if (allocationsBeforeFailure >= 0 && allocationsBeforeFailure-- == 0) {

@@ -1,4 +1,4 @@
-#include "import/conversation_file.h"
+#include "app/import/conversation_file.h"
 
 #include <yaml-cpp/depthguard.h>
 #include <yaml-cpp/yaml.h>
