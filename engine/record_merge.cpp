@@ -64,14 +64,14 @@ public:
                 freeSlot_ = slot;
                 return false;
             }
-            if (slots_[slot].hash == hash &&
+            if (slots_[slot].tag == Tag(hash) &&
                 SameRecord(knowledge, slots_[slot].record, from, other)) {
                 return true;
             }
         }
     }
     void Insert(std::uint64_t hash, std::size_t record) {
-        slots_[freeSlot_] = {hash, static_cast<std::uint32_t>(record)};
+        slots_[freeSlot_] = {Tag(hash), static_cast<std::uint32_t>(record)};
     }
     // For the records held before merging, which are all different or equal to an earlier one.
     void Add(const KnowledgeBase& knowledge, std::size_t record) {
@@ -82,10 +82,13 @@ public:
     }
 
 private:
+    // The slot is found by the hash's low bits and checked against its high ones, so that a
+    // slot takes 8 bytes: the set is the largest thing a merge or an import allocates.
     struct Slot {
-        std::uint64_t hash;
+        std::uint32_t tag;
         std::uint32_t record;
     };
+    static std::uint32_t Tag(std::uint64_t hash) { return static_cast<std::uint32_t>(hash >> 32); }
     static constexpr std::uint32_t kEmpty = UINT32_MAX;
 
     std::vector<Slot> slots_;
