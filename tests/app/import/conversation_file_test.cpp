@@ -29,8 +29,8 @@ struct ImportCase {
     std::string outcome;
 };
 
-class ConversationFileTest : public ScratchDirectoryTest,
-                             public ::testing::WithParamInterface<ImportCase> {
+// A conversation over the built-in records, beside a directory for the files.
+class ImportTest : public ScratchDirectoryTest {
 protected:
     RecordingHost host;
     ScriptedRandom random;
@@ -41,6 +41,8 @@ protected:
         engine.Knowledge().LoadSeedTables();
     }
 };
+
+class ConversationFileTest : public ImportTest, public ::testing::WithParamInterface<ImportCase> {};
 
 TEST_P(ConversationFileTest, LearnsWhatTeachWouldStoreOrRefusesTheWholeFile) {
     const std::string path = (directory / GetParam().file).string();
@@ -62,9 +64,9 @@ TEST_P(ConversationFileTest, LearnsWhatTeachWouldStoreOrRefusesTheWholeFile) {
     EXPECT_EQ(outcome, GetParam().outcome);
 }
 
+// Each alias names 4 KB of text.
 std::string AliasBomb() {
-    std::string bytes = "line: &line [" + std::string(2000, 'x') + ", " + std::string(2000, 'y') +
-                        "]\nconversations: [*line";
+    std::string bytes = "line: &line [" + std::string(4000, 'x') + ", y]\nconversations: [*line";
     for (int i = 0; i < 2000; ++i) {
         bytes += ", *line";
     }
@@ -114,11 +116,7 @@ INSTANTIATE_TEST_SUITE_P(
     kRowName);
 
 // Whichever allocation fails, appending leaves the tables as they were: so do merges and imports.
-TEST(AppendNewRecordsTest, RunningOutOfMemoryPartWayLeavesTheTablesAsTheyWere) {
-    RecordingHost host;
-    ScriptedRandom random;
-    ConversationEngine engine{host, random};
-    engine.Knowledge().LoadSeedTables();
+TEST_F(ImportTest, RunningOutOfMemoryPartWayLeavesTheTablesAsTheyWere) {
     KnowledgeBase records;
     for (int i = 0; i < 300; ++i) {
         engine.AppendTaughtRecord(records, "phrase " + std::to_string(i), "reply");
