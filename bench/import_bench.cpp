@@ -14,11 +14,11 @@
 #include <string>
 #include <string_view>
 
+#include "app/import/conversation_file.h"
 #include "bench/bench_support.h"
 #include "bench/generated_knowledge.h"
 #include "engine/conversation_engine.h"
 #include "engine/record_merge.h"
-#include "app/import/conversation_file.h"
 
 namespace wobbet::bench {
 namespace {
