@@ -76,6 +76,7 @@ int Run(std::size_t records) {
     const Clock::time_point start = Clock::now();
     auto imported = std::make_unique<ImportedConversations>(ReadConversationFile(path, engine));
     const double readSeconds = SecondsSince(start);
+    const double readPeak = StatusMiB("VmHWM:") - residentBefore;
     const Clock::time_point appendStart = Clock::now();
     const MergeCounts counts = AppendNewRecords(engine.Knowledge(), imported->records);
     const double appendSeconds = SecondsSince(appendStart);
@@ -92,7 +93,8 @@ int Run(std::size_t records) {
     std::printf("appended %zu new, %zu known   %8.3f s\n", counts.added, counts.alreadyKnown,
                 appendSeconds);
     std::printf("import in all                  %8.3f s\n", total);
-    std::printf("peak above the tables before   %8.0f MiB\n", peak);
+    std::printf("peak above the tables before   %8.0f MiB (%.0f MiB while reading)\n", peak,
+                readPeak);
     std::printf("the tables grew by             %8.0f MiB\n", grown);
     return refused ? 1 : 0;
 }
