@@ -43,12 +43,16 @@ private:
                               std::string_view phrase, std::string_view lastResponse);
     std::uint32_t MarkCandidates();
 
-    // Per group, zero except for the groups listed in hitGroups_ and contextGroups_, or for
-    // hits_, the first denseGroupCount_ groups when the phrase's words reached many groups.
+    // Per group, zero except for the groups listed in hitGroups_ and contextGroups_.
     std::vector<std::uint32_t> hits_;
     std::vector<std::uint32_t> contextHits_;
     std::vector<std::uint32_t> hitGroups_;
     std::vector<std::uint32_t> contextGroups_;
+    // When the phrase's words reached many groups, their hits in the first denseGroupCount_
+    // groups, one byte each so that the passes over all of them stay in the caches; irregular
+    // groups still count in hits_.
+    std::vector<std::uint8_t> denseHits_;
+    std::vector<std::uint8_t> blockMost_;  // the most hits of each block of 64 groups
     std::uint32_t denseGroupCount_ = 0;
     // One bit per group: the groups with the most hits, and the groups with context hits.
     std::vector<std::uint64_t> candidates_;
