@@ -8,6 +8,33 @@ namespace {
 
 constexpr std::string_view kLineBreak = "\r\n";
 
+// Calls onLine for each line of the learned records, in the file's order.
+template <typename OnLine>
+WriteOutcome ForEachLine(const KnowledgeBase& knowledge, OnLine onLine) {
+    // The built-in groups are not written, but their terminators still count records, so the
+    // first learned group pairs with the first learned reply.
+    bool atRecordStart = true;
+    std::size_t record = 0;
+    for (std::size_t position = 0; position < knowledge.KeywordCount(); ++position) {
+        const std::string_view entry = knowledge.Keyword(position);
+        if (position >= kSeedKeywordCount) {
+            if (atRecordStart) {
+                if (record >= knowledge.ResponseCount()) {
+                    return WriteOutcome::kMisaligned;
+                }
+                onLine(knowledge.Response(record));
+                atRecordStart = false;
+            }
+            onLine(entry);
+        }
+        if (entry.empty()) {
+            atRecordStart = true;
+            ++record;
+        }
+    }
+    return WriteOutcome::kComplete;
+}
+
 }  // namespace
 
 ReadOutcome ReadKnowledge(std::string_view bytes, KnowledgeBase& knowledge) {
@@ -51,43 +78,19 @@ ReadOutcome ReadKnowledge(std::string_view bytes, KnowledgeBase& knowledge) {
 }
 
 WriteOutcome WriteKnowledge(const KnowledgeBase& knowledge, std::string* bytes) {
-    bytes->clear();
-    // An upper bound, so the text is built without regrowing.
-    std::size_t capacity = 0;
-    for (std::size_t i = kSeedKeywordCount; i < knowledge.KeywordCount(); ++i) {
-        capacity += knowledge.Keyword(i).size() + kLineBreak.size();
-    }
-    for (std::size_t i = kSeedResponseCount; i < knowledge.ResponseCount(); ++i) {
-        capacity += knowledge.Response(i).size() + kLineBreak.size();
-    }
-    bytes->reserve(capacity);
-
-    const auto appendLine = [bytes](std::string_view line) {
-        bytes->append(line);
-        bytes->append(kLineBreak);
-    };
-    // The built-in groups are not written, but their terminators still count records, so the
-    // first learned group pairs with the first learned reply.
-    bool atRecordStart = true;
-    std::size_t record = 0;
-    for (std::size_t position = 0; position < knowledge.KeywordCount(); ++position) {
-        const std::string_view entry = knowledge.Keyword(position);
-        if (position >= kSeedKeywordCount) {
-            if (atRecordStart) {
-                if (record >= knowledge.ResponseCount()) {
-                    return WriteOutcome::kMisaligned;
-                }
-                appendLine(knowledge.Response(record));
-                atRecordStart = false;
-            }
-            appendLine(entry);
-        }
-        if (entry.empty()) {
-            atRecordStart = true;
-            ++record;
-        }
-    }
-    return WriteOutcome::kComplete;
+    // The lines are walked twice, to size the buffer and to copy them into it: appending each
+    // line would check the room and call the library for every one of millions of short lines.
+    std::size_t size = 0;
+    ForEachLine(knowledge,
+                [&size](std::string_view line) { size += line.size() + kLineBreak.size(); });
+    bytes->resize(size);
+    char* out = bytes->data();
+    return ForEachLine(knowledge, [&out](std::string_view line) {
+        std::memcpy(out, line.data(), line.size());
+        out += line.size();
+        std::memcpy(out, kLineBreak.data(), kLineBreak.size());
+        out += kLineBreak.size();
+    });
 }
 
 }  // namespace wobbet
