@@ -269,12 +269,9 @@ void ResponseSelector::CountIrregularGroups(const KnowledgeBase& knowledge,
 }
 
 std::uint32_t ResponseSelector::MarkCandidates() {
-    // Counted groups are taken a block at a time; the last block is padded with zero counts,
-    // which a group with the most hits never has. Only blocks that hold the most hits are looked
-    // at again.
+    // Counted groups are taken a block at a time; the last block ends in counts of no group,
+    // which stay zero. Only blocks that hold the most hits are looked at again.
     const std::size_t blocks = (std::size_t{denseGroupCount_} + kBlock - 1) / kBlock;
-    std::fill(denseHits_.begin() + denseGroupCount_,
-              denseHits_.begin() + static_cast<std::ptrdiff_t>(blocks * kBlock), 0);
     const auto block = [this](std::size_t number) {
         return CountBlock(denseHits_.data() + number * kBlock, kBlock);
     };

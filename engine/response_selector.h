@@ -50,7 +50,7 @@ private:
     std::vector<std::uint32_t> contextGroups_;
     // When the phrase's words reached many groups, their hits in the first denseGroupCount_
     // groups, one byte each so that the passes over all of them stay in the caches; irregular
-    // groups still count in hits_.
+    // groups still count in hits_. Counts past the last group, up to a whole block, stay zero.
     std::vector<std::uint8_t> denseHits_;
     std::vector<std::uint8_t> blockMost_;  // the most hits of each block of 64 groups
     std::uint32_t denseGroupCount_ = 0;
