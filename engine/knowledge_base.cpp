@@ -106,6 +106,9 @@ void KnowledgeBase::LoadSeedTables() {
 }
 
 void KnowledgeBase::AppendResponse(std::string_view reply) {
+    if (reply.size() > kPositionLimit - replyText_.size()) {
+        throw std::bad_alloc();
+    }
     // Room first, so that a failure appends nothing.
     MakeRoomForOne(&replyEnds_);
     const bool runGoesOn =
@@ -119,13 +122,16 @@ void KnowledgeBase::AppendResponse(std::string_view reply) {
     if (!runGoesOn) {
         serialRuns_.push_back({replyEnds_.size(), nextSerial_});
     }
-    replyEnds_.push_back(replyText_.size());
+    replyEnds_.push_back(static_cast<Position>(replyText_.size()));
     ++nextSerial_;
 }
 
 void KnowledgeBase::AppendKeyword(std::string_view entry) {
     if (pendingEnds_.size() == kPendingLimit) {
         NumberPending();
+    }
+    if (KeywordCount() >= kPositionLimit) {
+        throw std::bad_alloc();
     }
     // Room first, so that a failure appends nothing.
     pendingEnds_.reserve(kPendingLimit);
@@ -135,7 +141,7 @@ void KnowledgeBase::AppendKeyword(std::string_view entry) {
     if (entry == kTerminator) {
         ++groupCount_;
         groupedEntries_ = KeywordCount();
-        groupTerminators_.push_back(groupedEntries_ - 1);
+        groupTerminators_.push_back(static_cast<Position>(groupedEntries_ - 1));
     }
 }
 
@@ -229,7 +235,7 @@ std::size_t KnowledgeBase::RemoveRecords(std::span<const std::size_t> records) {
             std::memmove(replyText_.data() + textWrite, replyText_.data() + readBegin,
                          readEnd - readBegin);
             textWrite += readEnd - readBegin;
-            replyEnds_[write] = textWrite;
+            replyEnds_[write] = static_cast<Position>(textWrite);
             ++write;
         }
         readBegin = readEnd;
@@ -251,7 +257,7 @@ std::size_t KnowledgeBase::RemoveRecords(std::span<const std::size_t> records) {
         const std::size_t readEnd = groupTerminators_[group] + 1;
         if (!groupRemoved(group)) {
             keepEntries(readEnd);
-            groupTerminators_[write++] = entryWrite - 1;
+            groupTerminators_[write++] = static_cast<Position>(entryWrite - 1);
         }
         readBegin = readEnd;
     }
@@ -272,9 +278,12 @@ bool KnowledgeBase::ReplaceReply(std::size_t record, std::string reply) {
     }
     const std::size_t begin = replyEnds_[record - 1];
     const std::size_t oldSize = replyEnds_[record] - begin;
+    if (reply.size() > oldSize && reply.size() - oldSize > kPositionLimit - replyText_.size()) {
+        throw std::bad_alloc();
+    }
     replyText_.replace(begin, oldSize, reply);
     for (std::size_t later = record; later < replyEnds_.size(); ++later) {
-        replyEnds_[later] = replyEnds_[later] - oldSize + reply.size();
+        replyEnds_[later] = static_cast<Position>(replyEnds_[later] - oldSize + reply.size());
     }
     return true;
 }
@@ -305,6 +314,9 @@ bool KnowledgeBase::ReplaceKeywords(std::size_t record, std::string keywords,
 
     const std::size_t begin = GroupBegin(record);
     const std::size_t oldSize = groupTerminators_[record] + 1 - begin;
+    if (ids.size() > oldSize && ids.size() - oldSize > kPositionLimit - keywordIds_.size()) {
+        throw std::bad_alloc();
+    }
     if (ids.size() > oldSize) {
         keywordIds_.reserve(keywordIds_.size() + ids.size() - oldSize);
     }
@@ -316,7 +328,8 @@ bool KnowledgeBase::ReplaceKeywords(std::size_t record, std::string keywords,
         keywordIds_.erase(group + common, group + static_cast<std::ptrdiff_t>(oldSize)),
         ids.begin() + common, ids.end());
     for (std::size_t later = record; later < groupCount_; ++later) {
-        groupTerminators_[later] = groupTerminators_[later] - oldSize + ids.size();
+        groupTerminators_[later] =
+            static_cast<Position>(groupTerminators_[later] - oldSize + ids.size());
     }
     groupedEntries_ = groupedEntries_ - oldSize + ids.size();
     FollowInIndex({}, record);

@@ -104,6 +104,11 @@ public:
     const KeywordIndex& Index();
 
 private:
+    // Positions in the reply text and in the keyword table take four bytes, a quarter of the
+    // tables' bookkeeping; text or entries past what they reach are refused as out of memory.
+    using Position = std::uint32_t;
+    static constexpr std::size_t kPositionLimit = UINT32_MAX;
+
     // Serial numbers run on by one from reply to reply, except across a removed reply or a
     // restart of the tables, so they are kept as runs: a million loaded replies make one.
     struct SerialRun {
@@ -127,16 +132,16 @@ private:
     void FollowInIndex(std::span<const std::size_t> removed, std::optional<std::size_t> changed);
 
     std::string replyText_;
-    std::vector<std::size_t> replyEnds_;  // reply i ends at replyEnds_[i] in replyText_
+    std::vector<Position> replyEnds_;  // reply i ends at replyEnds_[i] in replyText_
     KeywordDictionary dictionary_;
     std::vector<std::uint32_t> keywordIds_;
     // The entries after keywordIds_, not numbered yet.
     std::string pendingText_;
     std::vector<std::size_t> pendingEnds_;
     std::uint32_t groupCount_ = 0;
-    std::size_t groupedEntries_ = 0;             // entries up to and with the last terminator
-    std::vector<std::size_t> groupTerminators_;  // the position of each group's terminator
-    std::vector<SerialRun> serialRuns_;  // ascending in both; the first starts at reply 0
+    std::size_t groupedEntries_ = 0;          // entries up to and with the last terminator
+    std::vector<Position> groupTerminators_;  // the position of each group's terminator
+    std::vector<SerialRun> serialRuns_;       // ascending in both; the first starts at reply 0
     std::uint32_t nextSerial_ = 0;
     KeywordIndex index_;
 };
