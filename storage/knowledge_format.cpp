@@ -1,5 +1,6 @@
 #include "storage/knowledge_format.h"
 
+#include <algorithm>
 #include <cstring>
 #include <new>
 
@@ -86,10 +87,9 @@ WriteOutcome WriteKnowledge(const KnowledgeBase& knowledge, std::string* bytes) 
     bytes->resize(size);
     char* out = bytes->data();
     return ForEachLine(knowledge, [&out](std::string_view line) {
-        std::memcpy(out, line.data(), line.size());
-        out += line.size();
-        std::memcpy(out, kLineBreak.data(), kLineBreak.size());
-        out += kLineBreak.size();
+        // Terminators are empty views, which may hold no address for memcpy.
+        out = std::copy(line.begin(), line.end(), out);
+        out = std::copy(kLineBreak.begin(), kLineBreak.end(), out);
     });
 }
 
