@@ -147,22 +147,52 @@ private:
 
 }  // namespace
 
+void ResponseSelector::GroupCounts::Reserve(std::uint32_t groups) {
+    const std::size_t blocks = (std::size_t{groups} + kBlock - 1) / kBlock;
+    if (bytes_.size() < blocks * kBlock) {
+        bytes_.resize(blocks * kBlock, 0);
+    }
+}
+
+std::uint32_t ResponseSelector::GroupCounts::Add(std::uint32_t group) {
+    if (group < wide_.size() && wide_[group] != 0) {
+        return ++wide_[group];
+    }
+    if (bytes_[group] < UINT8_MAX) {
+        return ++bytes_[group];
+    }
+    Set(group, std::uint32_t{UINT8_MAX} + 1);
+    return std::uint32_t{UINT8_MAX} + 1;
+}
+
+void ResponseSelector::GroupCounts::Set(std::uint32_t group, std::uint32_t count) {
+    if (count <= UINT8_MAX) {
+        bytes_[group] = static_cast<std::uint8_t>(count);
+        return;
+    }
+    if (wide_.size() < bytes_.size()) {
+        wide_.resize(bytes_.size(), 0);
+    }
+    bytes_[group] = 0;
+    wide_[group] = count;
+}
+
 double RandomFraction(RandomGenerator& random) {
     return static_cast<double>(random.Next()) * static_cast<double>(kFraction);
 }
 
 void ResponseSelector::ForgetLastScan() {
     if (denseGroupCount_ > 0) {
-        std::fill_n(denseHits_.begin(), denseGroupCount_, 0);
+        std::fill_n(hits_.Bytes().begin(), denseGroupCount_, 0);
         std::fill_n(candidates_.begin(), (std::size_t{denseGroupCount_} + 63) / 64, 0);
         denseGroupCount_ = 0;
     }
     for (std::uint32_t group : hitGroups_) {
-        hits_[group] = 0;
+        hits_.Clear(group);
         candidates_[group >> 6] = 0;
     }
     for (std::uint32_t group : contextGroups_) {
-        contextHits_[group] = 0;
+        contextHits_.Clear(group);
         lifted_[group >> 6] = 0;
     }
     hitGroups_.clear();
@@ -171,12 +201,11 @@ void ResponseSelector::ForgetLastScan() {
 
 void ResponseSelector::Prepare(std::uint32_t groupCount) {
     ForgetLastScan();
-    if (hits_.size() < groupCount) {
-        hits_.resize(groupCount, 0);
-        contextHits_.resize(groupCount, 0);
-        candidates_.resize((std::size_t{groupCount} + 63) / 64, 0);
-        lifted_.resize(candidates_.size(), 0);
-    }
+    hits_.Reserve(groupCount);
+    contextHits_.Reserve(groupCount);
+    blockMost_.resize(std::max(blockMost_.size(), (std::size_t{groupCount} + kBlock - 1) / kBlock));
+    candidates_.resize(std::max(candidates_.size(), (std::size_t{groupCount} + 63) / 64), 0);
+    lifted_.resize(candidates_.size(), 0);
 }
 
 void ResponseSelector::CountHits(const KnowledgeBase& knowledge, const KeywordIndex& index,
@@ -192,25 +221,20 @@ void ResponseSelector::CountHits(const KnowledgeBase& knowledge, const KeywordIn
     // once, so a byte holds its count while the phrase has fewer known words than a byte holds.
     if (hitCount > groupCount / 8 && words_.size() <= UINT8_MAX) {
         denseGroupCount_ = groupCount;
-        const std::size_t blocks = (std::size_t{groupCount} + kBlock - 1) / kBlock;
-        if (denseHits_.size() < blocks * kBlock) {
-            denseHits_.resize(blocks * kBlock, 0);
-            blockMost_.resize(blocks, 0);
-        }
     }
+    const std::span<std::uint8_t> counts = hits_.Bytes();
     for (std::uint32_t id : words_) {
         const KeywordIndex::Groups groups = index.PrimaryGroups(id);
         for (std::span<const std::uint32_t> part : {groups.rebuilt, groups.recent}) {
             if (denseGroupCount_ > 0) {
                 for (std::uint32_t group : part) {
-                    ++denseHits_[group];
+                    ++counts[group];
                 }
             } else {
                 for (std::uint32_t group : part) {
-                    if (hits_[group] == 0) {
+                    if (hits_.Add(group) == 1) {
                         hitGroups_.push_back(group);
                     }
-                    ++hits_[group];
                 }
             }
         }
@@ -224,10 +248,9 @@ void ResponseSelector::CountContextHits(const KnowledgeBase& knowledge, const Ke
         const KeywordIndex::Groups groups = index.ContextGroups(id);
         for (std::span<const std::uint32_t> part : {groups.rebuilt, groups.recent}) {
             for (std::uint32_t group : part) {
-                if (contextHits_[group] == 0) {
+                if (contextHits_.Add(group) == 1) {
                     contextGroups_.push_back(group);
                 }
-                ++contextHits_[group];
             }
         }
     }
@@ -259,11 +282,11 @@ void ResponseSelector::CountIrregularGroups(const KnowledgeBase& knowledge,
         }
         if (hits > 0) {
             hitGroups_.push_back(irregular.group);
-            hits_[irregular.group] = hits;
+            hits_.Set(irregular.group, hits);
         }
         if (contextHits > 0) {
             contextGroups_.push_back(irregular.group);
-            contextHits_[irregular.group] = contextHits;
+            contextHits_.Set(irregular.group, contextHits);
         }
     }
 }
@@ -273,7 +296,7 @@ std::uint32_t ResponseSelector::MarkCandidates() {
     // which stay zero. Only blocks that hold the most hits are looked at again.
     const std::size_t blocks = (std::size_t{denseGroupCount_} + kBlock - 1) / kBlock;
     const auto block = [this](std::size_t number) {
-        return CountBlock(denseHits_.data() + number * kBlock, kBlock);
+        return CountBlock(hits_.Bytes().data() + number * kBlock, kBlock);
     };
     std::uint8_t mostCounted = 0;
     for (std::size_t number = 0; number < blocks; ++number) {
@@ -282,7 +305,7 @@ std::uint32_t ResponseSelector::MarkCandidates() {
     }
     std::uint32_t mostHits = mostCounted;
     for (std::uint32_t group : hitGroups_) {
-        mostHits = std::max(mostHits, hits_[group]);
+        mostHits = std::max(mostHits, hits_.Of(group));
     }
     // Irregular groups may have more hits than a byte holds; then no counted group has the most.
     if (mostHits > 0 && mostHits == mostCounted) {
@@ -293,7 +316,7 @@ std::uint32_t ResponseSelector::MarkCandidates() {
         }
     }
     for (std::uint32_t group : hitGroups_) {
-        if (hits_[group] == mostHits) {
+        if (hits_.Of(group) == mostHits) {
             SetBit(&candidates_, group);
         }
     }
@@ -324,7 +347,7 @@ ScanWinner ResponseSelector::FindWinner(KnowledgeBase& knowledge, std::string_vi
     Winner winner(mostHits);
     std::uint32_t drawn = 0;
     auto offer = [&](std::uint32_t group) {
-        const float contextScore = ContextScoreOf(contextHits_[group]);
+        const float contextScore = ContextScoreOf(contextHits_.Of(group));
         if (winner.CannotBeBeaten(contextScore)) {
             return;
         }
