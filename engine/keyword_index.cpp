@@ -193,7 +193,7 @@ void KeywordIndex::RenumberPostings(Postings* postings, std::span<const std::uin
 }
 
 void KeywordIndex::Renumber(std::span<const std::uint32_t> newGroupOf,
-                            std::span<const std::size_t> terminators,
+                            std::span<const std::uint32_t> terminators,
                             std::span<const std::uint32_t> changedGroups,
                             std::span<const std::uint32_t> entries,
                             const KeywordDictionary& dictionary) {

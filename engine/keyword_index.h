@@ -61,7 +61,7 @@ public:
     // Costs one pass over the index. Throws std::bad_alloc when memory runs out, leaving an
     // empty index that the next CatchUp rebuilds.
     void Renumber(std::span<const std::uint32_t> newGroupOf,
-                  std::span<const std::size_t> terminators,
+                  std::span<const std::uint32_t> terminators,
                   std::span<const std::uint32_t> changedGroups,
                   std::span<const std::uint32_t> entries, const KeywordDictionary& dictionary);
 

@@ -65,7 +65,7 @@ KnowledgeBase& KnowledgeBase::operator=(const KnowledgeBase& other) {
         pendingText_ = other.pendingText_;
         pendingEnds_ = other.pendingEnds_;
         AssignWithRoom(&groupTerminators_, other.groupTerminators_);
-        AssignWithRoom(&serials_, other.serials_);
+        serialRuns_ = other.serialRuns_;
     } catch (...) {
         *this = KnowledgeBase();
         throw;
@@ -88,7 +88,7 @@ void KnowledgeBase::Clear() {
     groupedEntries_ = 0;
     groupTerminators_ = {};
     // nextSerial_ goes on, so that no serial handed out before names a record again.
-    serials_ = {};
+    serialRuns_ = {};
     index_.Clear();
     // The index knows the terminator and the marker by these numbers.
     dictionary_.Intern(kTerminator);
@@ -106,17 +106,32 @@ void KnowledgeBase::LoadSeedTables() {
 }
 
 void KnowledgeBase::AppendResponse(std::string_view reply) {
+    if (reply.size() > kPositionLimit - replyText_.size()) {
+        throw std::bad_alloc();
+    }
     // Room first, so that a failure appends nothing.
     MakeRoomForOne(&replyEnds_);
-    MakeRoomForOne(&serials_);
+    const bool runGoesOn =
+        !serialRuns_.empty() &&
+        serialRuns_.back().firstSerial + (replyEnds_.size() - serialRuns_.back().firstReply) ==
+            nextSerial_;
+    if (!runGoesOn) {
+        MakeRoomForOne(&serialRuns_);
+    }
     replyText_.append(reply);
-    replyEnds_.push_back(replyText_.size());
-    serials_.push_back(nextSerial_++);
+    if (!runGoesOn) {
+        serialRuns_.push_back({replyEnds_.size(), nextSerial_});
+    }
+    replyEnds_.push_back(static_cast<Position>(replyText_.size()));
+    ++nextSerial_;
 }
 
 void KnowledgeBase::AppendKeyword(std::string_view entry) {
     if (pendingEnds_.size() == kPendingLimit) {
         NumberPending();
+    }
+    if (KeywordCount() >= kPositionLimit) {
+        throw std::bad_alloc();
     }
     // Room first, so that a failure appends nothing.
     pendingEnds_.reserve(kPendingLimit);
@@ -126,7 +141,7 @@ void KnowledgeBase::AppendKeyword(std::string_view entry) {
     if (entry == kTerminator) {
         ++groupCount_;
         groupedEntries_ = KeywordCount();
-        groupTerminators_.push_back(groupedEntries_ - 1);
+        groupTerminators_.push_back(static_cast<Position>(groupedEntries_ - 1));
     }
 }
 
@@ -152,12 +167,32 @@ const KeywordIndex& KnowledgeBase::Index() {
     return index_;
 }
 
+std::vector<KnowledgeBase::SerialRun>::const_iterator KnowledgeBase::RunOf(
+    std::size_t reply) const {
+    return std::prev(std::upper_bound(
+        serialRuns_.begin(), serialRuns_.end(), reply,
+        [](std::size_t index, const SerialRun& run) { return index < run.firstReply; }));
+}
+
+std::uint32_t KnowledgeBase::SerialOf(std::size_t index) const {
+    const auto run = RunOf(index);
+    return run->firstSerial + static_cast<std::uint32_t>(index - run->firstReply);
+}
+
 std::optional<std::size_t> KnowledgeBase::FindSerial(std::uint32_t serial) const {
-    const auto found = std::lower_bound(serials_.begin(), serials_.end(), serial);
-    if (found == serials_.end() || *found != serial) {
+    const auto next = std::upper_bound(
+        serialRuns_.begin(), serialRuns_.end(), serial,
+        [](std::uint32_t wanted, const SerialRun& run) { return wanted < run.firstSerial; });
+    if (next == serialRuns_.begin()) {
         return std::nullopt;
     }
-    return static_cast<std::size_t>(found - serials_.begin());
+    const auto run = std::prev(next);
+    const std::size_t runEnd = next == serialRuns_.end() ? ResponseCount() : next->firstReply;
+    const std::size_t reply = run->firstReply + (serial - run->firstSerial);
+    if (reply >= runEnd) {
+        return std::nullopt;
+    }
+    return reply;
 }
 
 std::size_t KnowledgeBase::RemoveRecords(std::span<const std::size_t> records) {
@@ -172,6 +207,9 @@ std::size_t KnowledgeBase::RemoveRecords(std::span<const std::size_t> records) {
     if (removed.empty()) {
         return 0;
     }
+    // Room first: each removed reply can split a run in two.
+    std::vector<SerialRun> runs;
+    runs.reserve(serialRuns_.size() + removed.size());
     NumberPending();
     const std::size_t first = removed.front();
     // Asked of ascending indices, says which are removed.
@@ -197,15 +235,14 @@ std::size_t KnowledgeBase::RemoveRecords(std::span<const std::size_t> records) {
             std::memmove(replyText_.data() + textWrite, replyText_.data() + readBegin,
                          readEnd - readBegin);
             textWrite += readEnd - readBegin;
-            replyEnds_[write] = textWrite;
-            serials_[write] = serials_[reply];
+            replyEnds_[write] = static_cast<Position>(textWrite);
             ++write;
         }
         readBegin = readEnd;
     }
     replyText_.resize(textWrite);
     replyEnds_.resize(write);
-    serials_.resize(write);
+    FollowInSerialRuns(removed, std::move(runs));
 
     std::size_t entryWrite = GroupBegin(first);
     readBegin = entryWrite;
@@ -220,7 +257,7 @@ std::size_t KnowledgeBase::RemoveRecords(std::span<const std::size_t> records) {
         const std::size_t readEnd = groupTerminators_[group] + 1;
         if (!groupRemoved(group)) {
             keepEntries(readEnd);
-            groupTerminators_[write++] = entryWrite - 1;
+            groupTerminators_[write++] = static_cast<Position>(entryWrite - 1);
         }
         readBegin = readEnd;
     }
@@ -265,9 +302,12 @@ bool KnowledgeBase::ReplaceReply(std::size_t record, std::string reply) {
     }
     const std::size_t begin = replyEnds_[record - 1];
     const std::size_t oldSize = replyEnds_[record] - begin;
+    if (reply.size() > oldSize && reply.size() - oldSize > kPositionLimit - replyText_.size()) {
+        throw std::bad_alloc();
+    }
     replyText_.replace(begin, oldSize, reply);
     for (std::size_t later = record; later < replyEnds_.size(); ++later) {
-        replyEnds_[later] = replyEnds_[later] - oldSize + reply.size();
+        replyEnds_[later] = static_cast<Position>(replyEnds_[later] - oldSize + reply.size());
     }
     return true;
 }
@@ -298,6 +338,9 @@ bool KnowledgeBase::ReplaceKeywords(std::size_t record, std::string keywords,
 
     const std::size_t begin = GroupBegin(record);
     const std::size_t oldSize = groupTerminators_[record] + 1 - begin;
+    if (ids.size() > oldSize && ids.size() - oldSize > kPositionLimit - keywordIds_.size()) {
+        throw std::bad_alloc();
+    }
     if (ids.size() > oldSize) {
         keywordIds_.reserve(keywordIds_.size() + ids.size() - oldSize);
     }
@@ -309,11 +352,42 @@ bool KnowledgeBase::ReplaceKeywords(std::size_t record, std::string keywords,
         keywordIds_.erase(group + common, group + static_cast<std::ptrdiff_t>(oldSize)),
         ids.begin() + common, ids.end());
     for (std::size_t later = record; later < groupCount_; ++later) {
-        groupTerminators_[later] = groupTerminators_[later] - oldSize + ids.size();
+        groupTerminators_[later] =
+            static_cast<Position>(groupTerminators_[later] - oldSize + ids.size());
     }
     groupedEntries_ = groupedEntries_ - oldSize + ids.size();
     FollowInIndex({}, record);
     return true;
+}
+
+void KnowledgeBase::FollowInSerialRuns(std::span<const std::size_t> removed,
+                                       std::vector<SerialRun> runs) {
+    // Each run loses its removed replies; what is left of it between them runs on, moved back
+    // by the replies removed before it.
+    std::size_t removedBefore = 0;
+    for (auto run = serialRuns_.begin(); run != serialRuns_.end(); ++run) {
+        const std::size_t runEnd = std::next(run) == serialRuns_.end()
+                                       ? replyEnds_.size() + removed.size()
+                                       : std::next(run)->firstReply;
+        std::size_t pieceStart = run->firstReply;
+        while (pieceStart < runEnd) {
+            while (pieceStart < runEnd && removedBefore < removed.size() &&
+                   removed[removedBefore] == pieceStart) {
+                ++removedBefore;
+                ++pieceStart;
+            }
+            if (pieceStart >= runEnd) {
+                break;
+            }
+            const std::size_t pieceEnd =
+                removedBefore < removed.size() ? std::min(runEnd, removed[removedBefore]) : runEnd;
+            runs.push_back(
+                {pieceStart - removedBefore,
+                 run->firstSerial + static_cast<std::uint32_t>(pieceStart - run->firstReply)});
+            pieceStart = pieceEnd;
+        }
+    }
+    serialRuns_ = std::move(runs);
 }
 
 void KnowledgeBase::FollowInIndex(std::span<const std::size_t> removed,

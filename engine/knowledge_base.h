@@ -86,7 +86,7 @@ public:
     // The whole reply text: reply i is a view into it.
     std::string_view ReplyText() const { return replyText_; }
 
-    std::uint32_t SerialOf(std::size_t index) const { return serials_[index]; }
+    std::uint32_t SerialOf(std::size_t index) const;
     // The reply that was given the serial number, if it is still there.
     std::optional<std::size_t> FindSerial(std::uint32_t serial) const;
 
@@ -116,27 +116,44 @@ public:
     const KeywordIndex& Index();
 
 private:
+    // Positions in the reply text and in the keyword table take four bytes, a quarter of the
+    // tables' bookkeeping; text or entries past what they reach are refused as out of memory.
+    using Position = std::uint32_t;
+    static constexpr std::size_t kPositionLimit = UINT32_MAX;
+
+    // Serial numbers run on by one from reply to reply, except across a removed reply or a
+    // restart of the tables, so they are kept as runs: a million loaded replies make one.
+    struct SerialRun {
+        std::size_t firstReply;
+        std::uint32_t firstSerial;
+    };
+
     // Entries wait in a small batch before they get their numbers, which a large dictionary
     // gives much quicker to a batch than to one entry at a time.
     static constexpr std::size_t kPendingLimit = 64;
 
     void Clear();
     void NumberPending();
+    // The run that holds the reply.
+    std::vector<SerialRun>::const_iterator RunOf(std::size_t reply) const;
+    // Takes the removed replies (ascending, already gone from replyEnds_) out of the serial
+    // runs, building the new ones in runs, which has room for them.
+    void FollowInSerialRuns(std::span<const std::size_t> removed, std::vector<SerialRun> runs);
     // Brings the index up to removed groups (ascending) and one changed in place, if any,
     // without rebuilding it; when memory runs out the index is rebuilt when next asked.
     void FollowInIndex(std::span<const std::size_t> removed, std::optional<std::size_t> changed);
 
     std::string replyText_;
-    std::vector<std::size_t> replyEnds_;  // reply i ends at replyEnds_[i] in replyText_
+    std::vector<Position> replyEnds_;  // reply i ends at replyEnds_[i] in replyText_
     KeywordDictionary dictionary_;
     std::vector<std::uint32_t> keywordIds_;
     // The entries after keywordIds_, not numbered yet.
     std::string pendingText_;
     std::vector<std::size_t> pendingEnds_;
     std::uint32_t groupCount_ = 0;
-    std::size_t groupedEntries_ = 0;             // entries up to and with the last terminator
-    std::vector<std::size_t> groupTerminators_;  // the position of each group's terminator
-    std::vector<std::uint32_t> serials_;         // by reply, ascending
+    std::size_t groupedEntries_ = 0;          // entries up to and with the last terminator
+    std::vector<Position> groupTerminators_;  // the position of each group's terminator
+    std::vector<SerialRun> serialRuns_;       // ascending in both; the first starts at reply 0
     std::uint32_t nextSerial_ = 0;
     KeywordIndex index_;
 };

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cstring>
 
 namespace wobbet {
 namespace {
@@ -54,6 +55,49 @@ void CollectKnownWords(std::string_view text, const KeywordDictionary& dictionar
     ids->erase(std::unique(ids->begin(), ids->end()), ids->end());
 }
 
+// The counts of a block of 64 groups, one byte each.
+constexpr std::size_t kBlock = 64;
+using CountBlock = std::span<const std::uint8_t, kBlock>;
+
+// Eight counts as one word, the first in the lowest byte.
+std::uint64_t EightCounts(const std::uint8_t* counts) {
+    std::uint64_t eight = 0;
+    if constexpr (std::endian::native == std::endian::little) {
+        std::memcpy(&eight, counts, sizeof eight);
+    } else {
+        for (std::size_t byte = 0; byte < 8; ++byte) {
+            eight |= std::uint64_t{counts[byte]} << (8 * byte);
+        }
+    }
+    return eight;
+}
+
+// A fixed number of counts, so that the compiler can take them many at a time.
+std::uint8_t MostOf(CountBlock counts) {
+    std::uint8_t most = 0;
+    for (const std::uint8_t count : counts) {
+        most = std::max(most, count);
+    }
+    return most;
+}
+
+// One bit per count, set where the count equals `value`: bit i for counts[i].
+std::uint64_t BitsEqualTo(CountBlock counts, std::uint8_t value) {
+    constexpr std::uint64_t kLowBits = 0x7F7F7F7F7F7F7F7Fu;
+    constexpr std::uint64_t kEachByte = 0x0101010101010101u;
+    // Carries every byte's top bit to the top byte, each to its own place.
+    constexpr std::uint64_t kGather = 0x0102040810204080u;
+    std::uint64_t bits = 0;
+    for (std::size_t first = 0; first < kBlock; first += 8) {
+        // A byte of `differs` is zero exactly where the count equals value: then its top bit
+        // is set below, and only then.
+        const std::uint64_t differs = EightCounts(counts.data() + first) ^ (kEachByte * value);
+        const std::uint64_t equal = ~(((differs & kLowBits) + kLowBits) | differs | kLowBits);
+        bits |= (((equal >> 7) * kGather) >> 56) << first;
+    }
+    return bits;
+}
+
 void SetBit(std::vector<std::uint64_t>* bits, std::uint32_t index) {
     (*bits)[index >> 6] |= std::uint64_t{1} << (index & 63);
 }
@@ -103,22 +147,52 @@ private:
 
 }  // namespace
 
+void ResponseSelector::GroupCounts::Reserve(std::uint32_t groups) {
+    const std::size_t blocks = (std::size_t{groups} + kBlock - 1) / kBlock;
+    if (bytes_.size() < blocks * kBlock) {
+        bytes_.resize(blocks * kBlock, 0);
+    }
+}
+
+std::uint32_t ResponseSelector::GroupCounts::Add(std::uint32_t group) {
+    if (group < wide_.size() && wide_[group] != 0) {
+        return ++wide_[group];
+    }
+    if (bytes_[group] < UINT8_MAX) {
+        return ++bytes_[group];
+    }
+    Set(group, std::uint32_t{UINT8_MAX} + 1);
+    return std::uint32_t{UINT8_MAX} + 1;
+}
+
+void ResponseSelector::GroupCounts::Set(std::uint32_t group, std::uint32_t count) {
+    if (count <= UINT8_MAX) {
+        bytes_[group] = static_cast<std::uint8_t>(count);
+        return;
+    }
+    if (wide_.size() < bytes_.size()) {
+        wide_.resize(bytes_.size(), 0);
+    }
+    bytes_[group] = 0;
+    wide_[group] = count;
+}
+
 double RandomFraction(RandomGenerator& random) {
     return static_cast<double>(random.Next()) * static_cast<double>(kFraction);
 }
 
 void ResponseSelector::ForgetLastScan() {
     if (denseGroupCount_ > 0) {
-        std::fill_n(hits_.begin(), denseGroupCount_, 0);
+        std::fill_n(hits_.Bytes().begin(), denseGroupCount_, 0);
         std::fill_n(candidates_.begin(), (std::size_t{denseGroupCount_} + 63) / 64, 0);
         denseGroupCount_ = 0;
     }
     for (std::uint32_t group : hitGroups_) {
-        hits_[group] = 0;
+        hits_.Clear(group);
         candidates_[group >> 6] = 0;
     }
     for (std::uint32_t group : contextGroups_) {
-        contextHits_[group] = 0;
+        contextHits_.Clear(group);
         lifted_[group >> 6] = 0;
     }
     hitGroups_.clear();
@@ -127,12 +201,11 @@ void ResponseSelector::ForgetLastScan() {
 
 void ResponseSelector::Prepare(std::uint32_t groupCount) {
     ForgetLastScan();
-    if (hits_.size() < groupCount) {
-        hits_.resize(groupCount, 0);
-        contextHits_.resize(groupCount, 0);
-        candidates_.resize((std::size_t{groupCount} + 63) / 64, 0);
-        lifted_.resize(candidates_.size(), 0);
-    }
+    hits_.Reserve(groupCount);
+    contextHits_.Reserve(groupCount);
+    blockMost_.resize(std::max(blockMost_.size(), (std::size_t{groupCount} + kBlock - 1) / kBlock));
+    candidates_.resize(std::max(candidates_.size(), (std::size_t{groupCount} + 63) / 64), 0);
+    lifted_.resize(candidates_.size(), 0);
 }
 
 void ResponseSelector::CountHits(const KnowledgeBase& knowledge, const KeywordIndex& index,
@@ -144,23 +217,24 @@ void ResponseSelector::CountHits(const KnowledgeBase& knowledge, const KeywordIn
         hitCount += groups.rebuilt.size() + groups.recent.size();
     }
     // Common words reach a good share of all groups: then counting without noting which groups
-    // were reached, and going over all of them afterwards, is quicker.
-    if (hitCount > groupCount / 8) {
+    // were reached, and going over all of them afterwards, is quicker. A group counts each word
+    // once, so a byte holds its count while the phrase has fewer known words than a byte holds.
+    if (hitCount > groupCount / 8 && words_.size() <= UINT8_MAX) {
         denseGroupCount_ = groupCount;
     }
+    const std::span<std::uint8_t> counts = hits_.Bytes();
     for (std::uint32_t id : words_) {
         const KeywordIndex::Groups groups = index.PrimaryGroups(id);
         for (std::span<const std::uint32_t> part : {groups.rebuilt, groups.recent}) {
             if (denseGroupCount_ > 0) {
                 for (std::uint32_t group : part) {
-                    ++hits_[group];
+                    ++counts[group];
                 }
             } else {
                 for (std::uint32_t group : part) {
-                    if (hits_[group] == 0) {
+                    if (hits_.Add(group) == 1) {
                         hitGroups_.push_back(group);
                     }
-                    ++hits_[group];
                 }
             }
         }
@@ -174,10 +248,9 @@ void ResponseSelector::CountContextHits(const KnowledgeBase& knowledge, const Ke
         const KeywordIndex::Groups groups = index.ContextGroups(id);
         for (std::span<const std::uint32_t> part : {groups.rebuilt, groups.recent}) {
             for (std::uint32_t group : part) {
-                if (contextHits_[group] == 0) {
+                if (contextHits_.Add(group) == 1) {
                     contextGroups_.push_back(group);
                 }
-                ++contextHits_[group];
             }
         }
     }
@@ -208,37 +281,42 @@ void ResponseSelector::CountIrregularGroups(const KnowledgeBase& knowledge,
             }
         }
         if (hits > 0) {
-            if (denseGroupCount_ == 0) {
-                hitGroups_.push_back(irregular.group);
-            }
-            hits_[irregular.group] = hits;
+            hitGroups_.push_back(irregular.group);
+            hits_.Set(irregular.group, hits);
         }
         if (contextHits > 0) {
             contextGroups_.push_back(irregular.group);
-            contextHits_[irregular.group] = contextHits;
+            contextHits_.Set(irregular.group, contextHits);
         }
     }
 }
 
 std::uint32_t ResponseSelector::MarkCandidates() {
-    std::uint32_t mostHits = 0;
-    if (denseGroupCount_ > 0) {
-        const auto counted = std::span(hits_).first(denseGroupCount_);
-        mostHits = *std::max_element(counted.begin(), counted.end());
-        for (std::size_t first = 0; first < counted.size(); first += 64) {
-            std::uint64_t word = 0;
-            const std::size_t count = std::min<std::size_t>(64, counted.size() - first);
-            for (std::size_t bit = 0; bit < count; ++bit) {
-                word |= std::uint64_t{counted[first + bit] == mostHits} << bit;
+    // Counted groups are taken a block at a time; the last block ends in counts of no group,
+    // which stay zero. Only blocks that hold the most hits are looked at again.
+    const std::size_t blocks = (std::size_t{denseGroupCount_} + kBlock - 1) / kBlock;
+    const auto block = [this](std::size_t number) {
+        return CountBlock(hits_.Bytes().data() + number * kBlock, kBlock);
+    };
+    std::uint8_t mostCounted = 0;
+    for (std::size_t number = 0; number < blocks; ++number) {
+        blockMost_[number] = MostOf(block(number));
+        mostCounted = std::max(mostCounted, blockMost_[number]);
+    }
+    std::uint32_t mostHits = mostCounted;
+    for (std::uint32_t group : hitGroups_) {
+        mostHits = std::max(mostHits, hits_.Of(group));
+    }
+    // Irregular groups may have more hits than a byte holds; then no counted group has the most.
+    if (mostHits > 0 && mostHits == mostCounted) {
+        for (std::size_t number = 0; number < blocks; ++number) {
+            if (blockMost_[number] == mostCounted) {
+                candidates_[number] = BitsEqualTo(block(number), mostCounted);
             }
-            candidates_[first / 64] = word;
         }
     }
     for (std::uint32_t group : hitGroups_) {
-        mostHits = std::max(mostHits, hits_[group]);
-    }
-    for (std::uint32_t group : hitGroups_) {
-        if (hits_[group] == mostHits) {
+        if (hits_.Of(group) == mostHits) {
             SetBit(&candidates_, group);
         }
     }
@@ -269,7 +347,7 @@ ScanWinner ResponseSelector::FindWinner(KnowledgeBase& knowledge, std::string_vi
     Winner winner(mostHits);
     std::uint32_t drawn = 0;
     auto offer = [&](std::uint32_t group) {
-        const float contextScore = ContextScoreOf(contextHits_[group]);
+        const float contextScore = ContextScoreOf(contextHits_.Of(group));
         if (winner.CannotBeBeaten(contextScore)) {
             return;
         }

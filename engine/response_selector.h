@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -33,6 +34,33 @@ public:
                           std::string_view lastResponse, RandomGenerator& random);
 
 private:
+    // A count per group, one byte each while it fits, so that passes over a million groups
+    // stay in the caches; the few larger counts take four bytes, kept apart.
+    class GroupCounts {
+    public:
+        // Makes room for counts of groups [0, groups), rounded up to whole blocks of 64.
+        void Reserve(std::uint32_t groups);
+        std::uint32_t Of(std::uint32_t group) const {
+            return bytes_[group] + (group < wide_.size() ? wide_[group] : 0u);
+        }
+        // Adds one to the group's count and returns the count.
+        std::uint32_t Add(std::uint32_t group);
+        void Set(std::uint32_t group, std::uint32_t count);
+        void Clear(std::uint32_t group) {
+            bytes_[group] = 0;
+            if (group < wide_.size()) {
+                wide_[group] = 0;
+            }
+        }
+        // The byte counts, to count in directly where no count can pass a byte.
+        std::span<std::uint8_t> Bytes() { return bytes_; }
+
+    private:
+        // A group's count is in one of the two; the other holds zero.
+        std::vector<std::uint8_t> bytes_;
+        std::vector<std::uint32_t> wide_;
+    };
+
     void ForgetLastScan();
     void Prepare(std::uint32_t groupCount);
     void CountHits(const KnowledgeBase& knowledge, const KeywordIndex& index,
@@ -43,13 +71,15 @@ private:
                               std::string_view phrase, std::string_view lastResponse);
     std::uint32_t MarkCandidates();
 
-    // Per group, zero except for the groups listed in hitGroups_ and contextGroups_, or for
+    // Per group, zero except for the groups listed in hitGroups_ and contextGroups_ or, for
     // hits_, the first denseGroupCount_ groups when the phrase's words reached many groups.
-    std::vector<std::uint32_t> hits_;
-    std::vector<std::uint32_t> contextHits_;
+    // Counts past the last group, up to a whole block, stay zero.
+    GroupCounts hits_;
+    GroupCounts contextHits_;
     std::vector<std::uint32_t> hitGroups_;
     std::vector<std::uint32_t> contextGroups_;
     std::uint32_t denseGroupCount_ = 0;
+    std::vector<std::uint8_t> blockMost_;  // the most hits of each block of 64 groups
     // One bit per group: the groups with the most hits, and the groups with context hits.
     std::vector<std::uint64_t> candidates_;
     std::vector<std::uint64_t> lifted_;

@@ -1,5 +1,6 @@
 #include "storage/knowledge_format.h"
 
+#include <algorithm>
 #include <cstring>
 #include <new>
 
@@ -7,6 +8,33 @@ namespace wobbet {
 namespace {
 
 constexpr std::string_view kLineBreak = "\r\n";
+
+// Calls onLine for each line of the learned records, in the file's order.
+template <typename OnLine>
+WriteOutcome ForEachLine(const KnowledgeBase& knowledge, OnLine onLine) {
+    // The built-in groups are not written, but their terminators still count records, so the
+    // first learned group pairs with the first learned reply.
+    bool atRecordStart = true;
+    std::size_t record = 0;
+    for (std::size_t position = 0; position < knowledge.KeywordCount(); ++position) {
+        const std::string_view entry = knowledge.Keyword(position);
+        if (position >= kSeedKeywordCount) {
+            if (atRecordStart) {
+                if (record >= knowledge.ResponseCount()) {
+                    return WriteOutcome::kMisaligned;
+                }
+                onLine(knowledge.Response(record));
+                atRecordStart = false;
+            }
+            onLine(entry);
+        }
+        if (entry.empty()) {
+            atRecordStart = true;
+            ++record;
+        }
+    }
+    return WriteOutcome::kComplete;
+}
 
 }  // namespace
 
@@ -51,43 +79,18 @@ ReadOutcome ReadKnowledge(std::string_view bytes, KnowledgeBase& knowledge) {
 }
 
 WriteOutcome WriteKnowledge(const KnowledgeBase& knowledge, std::string* bytes) {
-    bytes->clear();
-    // An upper bound, so the text is built without regrowing.
-    std::size_t capacity = 0;
-    for (std::size_t i = kSeedKeywordCount; i < knowledge.KeywordCount(); ++i) {
-        capacity += knowledge.Keyword(i).size() + kLineBreak.size();
-    }
-    for (std::size_t i = kSeedResponseCount; i < knowledge.ResponseCount(); ++i) {
-        capacity += knowledge.Response(i).size() + kLineBreak.size();
-    }
-    bytes->reserve(capacity);
-
-    const auto appendLine = [bytes](std::string_view line) {
-        bytes->append(line);
-        bytes->append(kLineBreak);
-    };
-    // The built-in groups are not written, but their terminators still count records, so the
-    // first learned group pairs with the first learned reply.
-    bool atRecordStart = true;
-    std::size_t record = 0;
-    for (std::size_t position = 0; position < knowledge.KeywordCount(); ++position) {
-        const std::string_view entry = knowledge.Keyword(position);
-        if (position >= kSeedKeywordCount) {
-            if (atRecordStart) {
-                if (record >= knowledge.ResponseCount()) {
-                    return WriteOutcome::kMisaligned;
-                }
-                appendLine(knowledge.Response(record));
-                atRecordStart = false;
-            }
-            appendLine(entry);
-        }
-        if (entry.empty()) {
-            atRecordStart = true;
-            ++record;
-        }
-    }
-    return WriteOutcome::kComplete;
+    // The lines are walked twice, to size the buffer and to copy them into it: appending each
+    // line would check the room and call the library for every one of millions of short lines.
+    std::size_t size = 0;
+    ForEachLine(knowledge,
+                [&size](std::string_view line) { size += line.size() + kLineBreak.size(); });
+    bytes->resize(size);
+    char* out = bytes->data();
+    return ForEachLine(knowledge, [&out](std::string_view line) {
+        // Terminators are empty views, which may hold no address for memcpy.
+        out = std::copy(line.begin(), line.end(), out);
+        out = std::copy(kLineBreak.begin(), kLineBreak.end(), out);
+    });
 }
 
 }  // namespace wobbet

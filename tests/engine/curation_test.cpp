@@ -109,5 +109,29 @@ TEST_F(CurationTest, EditsListsFiltersAndRemovesOnlyLearnedRecordsAndTalkFollows
     EXPECT_EQ(replies("red;purple;gamma;"), "One;Hello.;Two lines;");
 }
 
+TEST_F(CurationTest, SerialsKeepNamingTheirRepliesThroughRemovalsAndNewRecords) {
+    KnowledgeBase& knowledge = engine.Knowledge();
+    Append(knowledge, "R7;R8;R9;R10;R11;R12;R13;", "A;;A;;A;;A;;A;;A;;A;;");
+    std::vector<std::uint32_t> serials;
+    for (std::size_t reply = 0; reply < knowledge.ResponseCount(); ++reply) {
+        serials.push_back(knowledge.SerialOf(reply));
+    }
+    // Removals inside a stretch of serials, at its end, and on both sides of where two meet.
+    for (const std::vector<std::size_t>& removed :
+         {std::vector<std::size_t>{9, 10, 13}, std::vector<std::size_t>{8, 9}}) {
+        knowledge.RemoveRecords(removed);
+    }
+    Append(knowledge, "R14;", "A;;");
+    std::string found;
+    for (std::uint32_t serial : serials) {
+        const std::optional<std::size_t> reply = knowledge.FindSerial(serial);
+        found += reply ? std::string(knowledge.Response(*reply)) + ";" : "-;";
+        EXPECT_TRUE(!reply || knowledge.SerialOf(*reply) == serial);
+    }
+    EXPECT_EQ(found.substr(found.find("R7")), "R7;-;-;-;-;R12;-;");
+    EXPECT_EQ(knowledge.FindSerial(knowledge.SerialOf(9)), 9u);
+    EXPECT_EQ(knowledge.Response(9), "R14");
+}
+
 }  // namespace
 }  // namespace wobbet::testing
