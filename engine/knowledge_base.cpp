@@ -275,7 +275,9 @@ void KnowledgeBase::TruncateTo(Extent extent) noexcept {
     if (extent.responses < replyEnds_.size()) {
         replyText_.resize(extent.responses == 0 ? 0 : replyEnds_[extent.responses - 1]);
         replyEnds_.resize(extent.responses);
-        serials_.resize(extent.responses);
+        while (!serialRuns_.empty() && serialRuns_.back().firstReply >= extent.responses) {
+            serialRuns_.pop_back();
+        }
     }
     if (extent.keywords < keywordIds_.size()) {
         keywordIds_.resize(extent.keywords);
