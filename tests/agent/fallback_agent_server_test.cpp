@@ -12,11 +12,19 @@ namespace {
 
 using Calls = std::vector<std::string>;
 
-const Calls kServed = {
-    "GetCharacter 7",   "GetOriginalSize", "SetPosition 208 360",
-    "Show 0",           "Play Greet",      "GetVisible",
-    "Speak Hi.",        "Play Sad",        "ShowDefaultCharacterProperties 0 0 1",
-    "ReleaseCharacter", "Unload 7",        "ReleaseServer"};
+const Calls kServed = {"GetCharacter 7",
+                       "GetOriginalSize",
+                       "SetPosition 208 360",
+                       "Show 0",
+                       "Play Greet",
+                       "GetVisible",
+                       "StopAll 4",
+                       "Speak Hi.",
+                       "Play Sad",
+                       "ShowDefaultCharacterProperties 0 0 1",
+                       "ReleaseCharacter",
+                       "Unload 7",
+                       "ReleaseServer"};
 
 // What fails at the server, what fails at the built-in character, the status, and the calls
 // each of them sees over a whole session.
