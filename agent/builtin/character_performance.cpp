@@ -87,8 +87,8 @@ void CharacterPerformance::OnSpeechEnded(std::uint32_t stream, Milliseconds now)
     Finish(now);
 }
 
-void CharacterPerformance::OnSpeechFailed(std::uint32_t stream, Milliseconds now) {
-    if (current_ && current_->kind == Request::Kind::kSpeak && stream_ == stream) {
+void CharacterPerformance::OnSpeechFailed(Milliseconds now) {
+    if (current_ && current_->kind == Request::Kind::kSpeak && stream_) {
         ReadSilently(now);
     }
 }

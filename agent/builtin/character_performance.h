@@ -62,8 +62,8 @@ public:
     // The voice's reports about a stream; those about a stream cut off are ignored.
     void OnWord(std::uint32_t stream, std::size_t position, std::size_t length, Milliseconds now);
     void OnSpeechEnded(std::uint32_t stream, Milliseconds now);
-    // The voice stopped reporting on its stream: the rest is read, not heard.
-    void OnSpeechFailed(std::uint32_t stream, Milliseconds now);
+    // The voice could not report on the speech under way: the rest is read, not heard.
+    void OnSpeechFailed(Milliseconds now);
 
     // Ends what is due by now and starts what waits.
     void Advance(Milliseconds now);

@@ -81,7 +81,7 @@ TEST_F(PerformanceTest, UnheardSpeechIsReadAndTheBalloonClosesByItself) {
         if (variant == 3) {
             silent.OnWord(1, 0, 4, 100);
             EXPECT_EQ(silent.Frame(100).balloonText, L"Nice");
-            silent.OnSpeechFailed(1, start = 200);
+            silent.OnSpeechFailed(start = 200);
         }
         silent.Advance(start + reading - 1);
         EXPECT_EQ(silent.Frame(start + reading - 1).balloonText, text) << variant;

@@ -6,9 +6,10 @@ setup session
 
 start_wobbet
 expect "the main window opens" 1 probe count "$MAIN"
-expect "without a character server the reply box says where to get one" "Microsoft Agent was \
-not found.  You can download it at https://sourceforge.net/projects/doubleagent/." \
-    probe text "$MAIN" $REPLY_BOX
+park_character
+expect "without a character server the built-in one stands in: layered, on top, of its size" \
+    "8080088 144 144" eval 'echo "$(probe exstyle $CHARACTER) $(probe rect $CHARACTER | cut -d " " -f 3,4)"'
+expect "and the reply box stays empty" "" probe text "$MAIN" $REPLY_BOX
 expect "Context is ticked at start" 1 probe check "$MAIN" $CONTEXT
 expect "the focus starts in the input box" $INPUT_BOX probe focus "$MAIN"
 read -r _ _ width height < <(probe rect "$MAIN")
@@ -16,6 +17,9 @@ expect "the window opens in the middle of the 800x600 desktop" \
     "$((400 - width / 2)) $((300 - height / 2)) $width $height" probe rect "$MAIN"
 # "hello" is all of record 0's: the program is sure and does not learn.
 say hello Hello.
+expect "the reply shows in the character's balloon" Hello. probe title $BALLOON
+# No voice speaks under Wine: the reply is read, and the balloon closes after a reading time.
+expect "the unheard reply's balloon closes by itself" 0 probe count $BALLOON
 expect "the input box keeps the focus after Say" $INPUT_BOX probe focus "$MAIN"
 teach "never mind" "whatever" Escape
 expect "a cancelled Teach leaves the reply" Hello. probe text "$MAIN" $REPLY_BOX
@@ -38,6 +42,10 @@ expect "the real system menu's last item opens the About box" 1 probe count "Abo
 xdotool key Escape
 expect "Esc closes it" 0 probe count "About Wobbet"
 expect "and the main window is as it was" "They never forget." probe text "$MAIN" $REPLY_BOX
+click_on "$MAIN" 1003
+expect "Characters... opens the built-in character's properties" 1 probe count "Character Properties"
+click_on "Character Properties" 2
+expect "Cancel closes them" 0 probe count "Character Properties"
 
 expected='They never forget.\r\nPURPLE\r\nELEPHANTS\r\n\r\n'
 ways=(Esc Alt+F4 "the close box" "the system menu's Close") taught=("" RED GREEN BLUE)
@@ -46,6 +54,7 @@ for i in 0 1 2 3; do
     if [ $i -gt 0 ]; then
         start_wobbet
         expect "the program starts again" 1 probe count "$MAIN"
+        park_character
         say "Elephants? Purple!" "They never forget."
         teach "${taught[i],,}" "Closed with $way."
         expected+="Closed with $way.\r\n${taught[i]}\r\n\r\n"
