@@ -34,10 +34,10 @@ bool RegisterClassOnce(const wchar_t* name, WNDPROC procedure) {
     return RegisterClassExW(&windowClass) != 0;
 }
 
-HWND CreateLayered(const wchar_t* windowClass, const wchar_t* title, int side) {
-    return CreateWindowExW(WS_EX_LAYERED | WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE,
-                           windowClass, title, WS_POPUP, 0, 0, side, side, nullptr, nullptr,
-                           Instance(), nullptr);
+HWND CreateLayered(const wchar_t* windowClass, const wchar_t* title, int side, DWORD exStyle) {
+    return CreateWindowExW(
+        WS_EX_LAYERED | WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE | exStyle, windowClass,
+        title, WS_POPUP, 0, 0, side, side, nullptr, nullptr, Instance(), nullptr);
 }
 
 // Puts the image on the layered window, moving it when a position is given.
@@ -102,8 +102,9 @@ std::unique_ptr<CharacterWindow> CharacterWindow::Create(std::function<void()> o
         return nullptr;
     }
     const int side = static_cast<int>(std::lround(kSide * ScreenScale()));
-    HWND character = CreateLayered(kCharacterClass, L"Wobbet character", side);
-    HWND balloon = CreateLayered(kBalloonClass, L"", side);
+    HWND character = CreateLayered(kCharacterClass, L"Wobbet character", side, 0);
+    // Clicks go through the balloon to whatever lies under it.
+    HWND balloon = CreateLayered(kBalloonClass, L"", side, WS_EX_TRANSPARENT);
     if (character == nullptr || balloon == nullptr) {
         if (character != nullptr) {
             DestroyWindow(character);
