@@ -3,6 +3,8 @@
 # every way of closing, each of which saves first, and restarts that answer from what was kept.
 source "$(dirname "$0")/e2e_lib.sh"
 setup session
+# The built-in character's settings from an earlier run would hide what this one writes.
+"$WINE_RUN" reg delete 'HKCU\Software\Wobbet' /f >/dev/null 2>&1 || true
 
 start_wobbet
 expect "the main window opens" 1 probe count "$MAIN"
@@ -42,10 +44,15 @@ expect "the real system menu's last item opens the About box" 1 probe count "Abo
 xdotool key Escape
 expect "Esc closes it" 0 probe count "About Wobbet"
 expect "and the main window is as it was" "They never forget." probe text "$MAIN" $REPLY_BOX
-click_on "$MAIN" 1003
-expect "Characters... opens the built-in character's properties" 1 probe count "Character Properties"
-click_on "Character Properties" 2
-expect "Cancel closes them" 0 probe count "Character Properties"
+settings() { "$WINE_RUN" reg query 'HKCU\Software\Wobbet' /v Sound 2>/dev/null | tr -d '\r' | awk '/Sound/ { print $3 }'; }
+for button in 2 1; do # Cancel, then OK with the sound switched off
+    click_on "$MAIN" 1003
+    expect "Characters... opens the built-in character's properties" 1 probe count "Character Properties"
+    [ $button = 1 ] && click_on "Character Properties" 1103
+    click_on "Character Properties" $button
+    expect "its button closes them" 0 probe count "Character Properties"
+    check "the choice is kept only when made" "$(settings)" "$([ $button = 1 ] && echo 0x0)"
+done
 
 expected='They never forget.\r\nPURPLE\r\nELEPHANTS\r\n\r\n'
 ways=(Esc Alt+F4 "the close box" "the system menu's Close") taught=("" RED GREEN BLUE)
