@@ -221,15 +221,27 @@ PremultipliedImage BalloonPainter::Render(const std::wstring& text, SIZE size, b
     const REAL body = Real(size.cy - tail_);
     const REAL top = tailBelow ? 1 : Real(tail_ + 1);
     const Gdiplus::RectF frame(1, top, Real(size.cx - 2), body - 2);
-    Gdiplus::GraphicsPath balloon;
-    AddRoundedRect(balloon, frame.X, frame.Y, frame.Width, frame.Height, Real(10 * scale_));
+    // One outline around frame and tail, so that no line crosses where they meet.
+    const REAL diameter = Real(20 * scale_);
     const REAL x = Real(tailX);
-    const REAL edge = tailBelow ? frame.GetBottom() - 2 : frame.Y + 2;
-    const REAL tip = tailBelow ? edge + Real(tail_) : edge - Real(tail_);
+    const REAL edge = tailBelow ? frame.GetBottom() : frame.Y;
+    const REAL tip = tailBelow ? edge + Real(tail_) - 2 : edge - Real(tail_) + 2;
     const Gdiplus::PointF tail[] = {
         {x - Real(tail_ * 0.6), edge}, {x + Real(tail_ * 0.2), tip}, {x + Real(tail_ * 0.5), edge}};
-    balloon.AddPolygon(tail, 3);
-    balloon.SetFillMode(Gdiplus::FillModeWinding);
+    const Gdiplus::PointF tailBackwards[] = {tail[2], tail[1], tail[0]};
+    Gdiplus::GraphicsPath balloon;
+    balloon.AddArc(frame.X, frame.Y, diameter, diameter, 180, 90);
+    if (!tailBelow) {
+        balloon.AddLines(tail, 3);
+    }
+    balloon.AddArc(frame.GetRight() - diameter, frame.Y, diameter, diameter, 270, 90);
+    balloon.AddArc(frame.GetRight() - diameter, frame.GetBottom() - diameter, diameter, diameter, 0,
+                   90);
+    if (tailBelow) {
+        balloon.AddLines(tailBackwards, 3);
+    }
+    balloon.AddArc(frame.X, frame.GetBottom() - diameter, diameter, diameter, 90, 90);
+    balloon.CloseFigure();
     const Gdiplus::SolidBrush paper(Gdiplus::Color(255, 255, 255, 235));
     const Gdiplus::Pen line(Gdiplus::Color(255, 60, 60, 70), Real(1.5 * scale_));
     graphics.FillPath(&paper, &balloon);
