@@ -22,6 +22,15 @@ say hello Hello.
 expect "the reply shows in the character's balloon" Hello. probe title $BALLOON
 # No voice speaks under Wine: the reply is read, and the balloon closes after a reading time.
 expect "the unheard reply's balloon closes by itself" 0 probe count $BALLOON
+read -r x y _ _ < <(probe rect $CHARACTER)
+xdotool mousemove $((x + 72)) $((y + 90)) mousedown 1 mousemove $((x + 172)) $((y + 40)) mouseup 1
+expect "the character follows the mouse that drags it" "$((x + 100)) $((y - 50))" \
+    eval 'probe rect $CHARACTER | cut -d " " -f 1,2'
+xdotool click 3 && xdotool key h
+expect "its context menu's Hide hides it" 0 probe count $CHARACTER
+say hello Hello.
+expect "and the next reply brings it back" 1 probe count $CHARACTER
+park_character
 expect "the input box keeps the focus after Say" $INPUT_BOX probe focus "$MAIN"
 teach "never mind" "whatever" Escape
 expect "a cancelled Teach leaves the reply" Hello. probe text "$MAIN" $REPLY_BOX
