@@ -12,14 +12,14 @@
 
 namespace {
 
-std::vector<HWND> WindowsTitled(const std::string& title) {
+std::vector<HWND> WindowsTitled(const std::string& title, bool hiddenToo) {
     const bool byClass = title.rfind("class:", 0) == 0;
     const char* windowClass = byClass ? title.c_str() + 6 : nullptr;
     const char* windowTitle = byClass ? nullptr : title.c_str();
     std::vector<HWND> found;
     for (HWND window = nullptr;
          (window = FindWindowExA(nullptr, window, windowClass, windowTitle));) {
-        if (IsWindowVisible(window)) {
+        if (hiddenToo || IsWindowVisible(window)) {
             found.push_back(window);
         }
     }
@@ -48,7 +48,8 @@ int main(int argc, char** argv) {
     }
     _setmode(_fileno(stdout), _O_BINARY);
     const std::string command = argv[1];
-    const std::vector<HWND> windows = WindowsTitled(argv[2]);
+    // A window's own title is read even while it is hidden.
+    const std::vector<HWND> windows = WindowsTitled(argv[2], command == "title");
     const long argument = argc >= 4 ? std::strtol(argv[3], nullptr, 0) : -1;
     const bool withSecond = command == "post" || command == "move";
     if (windows.empty() && command != "count") {
