@@ -47,9 +47,6 @@ public:
     void ReleaseServer() override;
     void Uninitialize() override {}
 
-    // The character's window, for tests; null before it is made.
-    CharacterWindow* Window() const { return window_.get(); }
-
 private:
     std::unique_ptr<GdiplusSession> gdiplus_;
     std::unique_ptr<CharacterWindow> window_;

@@ -153,7 +153,9 @@ Milliseconds CharacterWindow::Now() const {
 
 void CharacterWindow::MoveTo(int left, int top) {
     SetWindowPos(character_, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    PlaceBalloon();
+    if (IsWindowVisible(balloon_)) {
+        PlaceBalloon();
+    }
 }
 
 void CharacterWindow::ApplySettings(const VoiceSettings& settings) {
@@ -248,9 +250,6 @@ void CharacterWindow::ShowBalloon(const std::wstring& text) {
 }
 
 void CharacterWindow::PlaceBalloon() {
-    if (balloonText_.empty() && balloonSize_.cx == 0) {
-        return;
-    }
     RECT character{};
     RECT area{};
     GetWindowRect(character_, &character);

@@ -35,7 +35,6 @@ public:
     Milliseconds Now() const;
     // Sound off leaves the voice out: the character reads its replies.
     void ApplySettings(const VoiceSettings& settings);
-    HWND Handle() const { return character_; }
 
 private:
     // The voice the performance hears through: the system's, while sound is on.

@@ -239,10 +239,6 @@ Transform Transform::Rotated(double degrees) const {
             dy};
 }
 
-Point Transform::Map(Point point) const {
-    return {m11 * point.x + m21 * point.y + dx, m12 * point.x + m22 * point.y + dy};
-}
-
 CharacterFigure DrawFigure(const CharacterPose& pose, double side) {
     CharacterFigure figure;
     if (pose.scale <= 0.01 || pose.opacity <= 0.01) {

@@ -29,7 +29,6 @@ struct Transform {
     Transform Translated(Point by) const;
     Transform Scaled(double factor) const;
     Transform Rotated(double degrees) const;
-    Point Map(Point point) const;
 };
 
 struct PathElement {
