@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# A whole session through the real windows: Say, Teach, About through the system menu; then
-# every way of closing, each of which saves first, and restarts that answer from what was kept.
+# A whole session through the real windows: Say, Teach, About through the system menu, the
+# built-in character with its balloon, menu and properties; then every way of closing, each of
+# which saves first, and restarts that answer from what was kept.
 source "$(dirname "$0")/e2e_lib.sh"
 setup session
 # The built-in character's settings from an earlier run would hide what this one writes.
@@ -10,7 +11,8 @@ start_wobbet
 expect "the main window opens" 1 probe count "$MAIN"
 park_character
 expect "without a character server the built-in one stands in: layered, on top, of its size" \
-    "8080088 144 144" eval 'echo "$(probe exstyle $CHARACTER) $(probe rect $CHARACTER | cut -d " " -f 3,4)"'
+    "8080088 144 144" \
+    eval 'echo "$(probe exstyle $CHARACTER) $(probe rect $CHARACTER | cut -d " " -f 3,4)"'
 expect "and the reply box stays empty" "" probe text "$MAIN" $REPLY_BOX
 expect "Context is ticked at start" 1 probe check "$MAIN" $CONTEXT
 expect "the focus starts in the input box" $INPUT_BOX probe focus "$MAIN"
@@ -52,14 +54,18 @@ expect "the real system menu's last item opens the About box" 1 probe count "Abo
 xdotool key Escape
 expect "Esc closes it" 0 probe count "About Wobbet"
 expect "and the main window is as it was" "They never forget." probe text "$MAIN" $REPLY_BOX
-settings() { "$WINE_RUN" reg query 'HKCU\Software\Wobbet' /v Sound 2>/dev/null | tr -d '\r' | awk '/Sound/ { print $3 }'; }
+sound_setting() {
+    "$WINE_RUN" reg query 'HKCU\Software\Wobbet' /v Sound 2>/dev/null | awk '/Sound/ { print $3 }'
+}
 for button in 2 1; do # Cancel, then OK with the sound switched off
     click_on "$MAIN" 1003
-    expect "Characters... opens the built-in character's properties" 1 probe count "Character Properties"
+    expect "Characters... opens the built-in character's properties" 1 \
+        probe count "Character Properties"
     [ $button = 1 ] && click_on "Character Properties" 1103
     click_on "Character Properties" $button
     expect "its button closes them" 0 probe count "Character Properties"
-    check "the choice is kept only when made" "$(settings)" "$([ $button = 1 ] && echo 0x0)"
+    check "the choice is kept only when made" "$(sound_setting | tr -d '\r')" \
+        "$([ $button = 1 ] && echo 0x0)"
 done
 
 expected='They never forget.\r\nPURPLE\r\nELEPHANTS\r\n\r\n'
