@@ -30,10 +30,10 @@ CharacterWindow::CharacterWindow(QWidget* parent)
     clock_.start();
     frameTimer_.setInterval(kFrameMilliseconds);
     connect(&frameTimer_, &QTimer::timeout, this, &CharacterWindow::Step);
-    frame_ = RenderCharacter(IdlePose(0), kSide);
+    frame_ = RenderCharacter(figure::IdlePose(0), kSide);
 }
 
-void CharacterWindow::Play(const CharacterAnimation& animation) {
+void CharacterWindow::Play(const figure::CharacterAnimation& animation) {
     animation_ = &animation;
     animationStart_ = clock_.elapsed();
     // Runs to its end and reports it even while the window is hidden.
@@ -50,11 +50,11 @@ void CharacterWindow::SayWord() {
     wordStart_ = clock_.elapsed();
 }
 
-CharacterPose CharacterWindow::CurrentPose() const {
+figure::CharacterPose CharacterWindow::CurrentPose() const {
     const qint64 now = clock_.elapsed();
-    CharacterPose pose = animation_ != nullptr
-                             ? animation_->PoseAtTime(static_cast<int>(now - animationStart_))
-                             : IdlePose(static_cast<int>(now));
+    figure::CharacterPose pose =
+        animation_ != nullptr ? animation_->PoseAtTime(static_cast<int>(now - animationStart_))
+                              : figure::IdlePose(static_cast<int>(now));
     if (wordStart_ >= 0 && now - wordStart_ < kWordMilliseconds) {
         const double progress = static_cast<double>(now - wordStart_) / kWordMilliseconds;
         pose.mouthOpen = std::max(pose.mouthOpen, 0.75 * std::sin(progress * 3.14159265));
@@ -63,7 +63,7 @@ CharacterPose CharacterWindow::CurrentPose() const {
 }
 
 void CharacterWindow::Step() {
-    const CharacterAnimation* finished = nullptr;
+    const figure::CharacterAnimation* finished = nullptr;
     if (animation_ != nullptr && clock_.elapsed() - animationStart_ >= animation_->milliseconds) {
         finished = animation_;
     }

@@ -6,7 +6,7 @@
 #include <QTimer>
 #include <QWidget>
 
-#include "agent/desktop/character_pose.h"
+#include "agent/figure/character_pose.h"
 
 namespace wobbet::desktop {
 
@@ -24,7 +24,7 @@ public:
 
     // Starts the animation from its beginning; one already playing is dropped without
     // AnimationFinished. The animation must outlive its playing (the built-in ones do).
-    void Play(const CharacterAnimation& animation);
+    void Play(const figure::CharacterAnimation& animation);
     // Drops the animation playing, if any, without AnimationFinished.
     void StopAnimation();
     bool Animating() const { return animation_ != nullptr; }
@@ -32,7 +32,7 @@ public:
     void SayWord();
 
     // The pose now on the screen.
-    CharacterPose CurrentPose() const;
+    figure::CharacterPose CurrentPose() const;
 
 signals:
     void AnimationFinished(const QString& name);
@@ -55,7 +55,7 @@ private:
 
     QTimer frameTimer_;
     QElapsedTimer clock_;
-    const CharacterAnimation* animation_ = nullptr;
+    const figure::CharacterAnimation* animation_ = nullptr;
     qint64 animationStart_ = 0;
     qint64 wordStart_ = -1;
     QImage frame_;

@@ -130,7 +130,7 @@ AgentResult DesktopAgentServer::Show(bool fast) {
         return kAgentFailed;
     }
     visible_ = true;
-    Enqueue({Request::Kind::kShow, FindCharacterAnimation("Show"), {}, fast});
+    Enqueue({Request::Kind::kShow, figure::FindCharacterAnimation("Show"), {}, fast});
     return kAgentOk;
 }
 
@@ -143,7 +143,7 @@ AgentResult DesktopAgentServer::Speak(const std::string& text) {
 }
 
 AgentResult DesktopAgentServer::Play(const std::string& animation) {
-    const CharacterAnimation* found = FindCharacterAnimation(animation);
+    const figure::CharacterAnimation* found = figure::FindCharacterAnimation(animation);
     if (window_ == nullptr || found == nullptr) {
         return kAgentFailed;
     }
@@ -324,7 +324,7 @@ void DesktopAgentServer::OnSpeechEvent(const SpeechEvent& event) {
 void DesktopAgentServer::HideByUser() {
     StopAll(kStopSpeaking | kStopAnimations);
     visible_ = false;
-    Enqueue({Request::Kind::kHide, FindCharacterAnimation("Hide"), {}});
+    Enqueue({Request::Kind::kHide, figure::FindCharacterAnimation("Hide"), {}});
 }
 
 void DesktopAgentServer::ApplySettings(const VoiceSettings& settings) {

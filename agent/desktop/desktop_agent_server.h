@@ -10,8 +10,8 @@
 #include <string>
 
 #include "agent/agent_server_port.h"
-#include "agent/desktop/character_pose.h"
 #include "agent/desktop/character_voice.h"
+#include "agent/figure/character_pose.h"
 
 namespace wobbet::desktop {
 
@@ -85,7 +85,7 @@ private:
     struct Request {
         enum class Kind { kShow, kHide, kPlay, kSpeak };
         Kind kind;
-        const CharacterAnimation* animation = nullptr;
+        const figure::CharacterAnimation* animation = nullptr;
         std::string text;
         bool fast = false;
 

@@ -1,6 +1,8 @@
 #include "app/win32/bot_app.h"
 
+#include "agent/builtin/builtin_agent_server.h"
 #include "agent/com/com_agent_server.h"
+#include "agent/fallback_agent_server.h"
 #include "app/win32/bot_dlg.h"
 #include "app/win32/single_instance.h"
 #include "storage/program_dir.h"
@@ -42,8 +44,11 @@ BOOL CBotApp::InitInstance() {
         return FALSE;
     }
 
+    // Without a character server, the character we bring along stands in.
     com::ComAgentServer characterServer;
-    CBotDlg dialog(characterServer, DefaultKnowledgePath());
+    builtin::BuiltinAgentServer builtinCharacter;
+    FallbackAgentServer character(characterServer, builtinCharacter);
+    CBotDlg dialog(character, DefaultKnowledgePath());
     dialog.DoModal();
     return FALSE;
 }

@@ -11,7 +11,7 @@ for field in OSystem Subsystem; do
     [ "$version" -gt 0 ] && [ "$version" -le 501 ] || { echo "$field version $version is not XP's"; status=1; }
 done
 libraries=$(awk '/DLL Name:/ { print tolower($3) }' <<<"$dump")
-unexpected=$(grep -vxE 'kernel32|user32|gdi32|comctl32|msvcrt|ole32|oleaut32|advapi32' <<<"${libraries//.dll/}" || true)
+unexpected=$(grep -vxE 'kernel32|user32|gdi32|gdiplus|comctl32|msvcrt|ole32|oleaut32|advapi32' <<<"${libraries//.dll/}" || true)
 [ -n "$libraries" ] && [ -z "$unexpected" ] || { echo "imports: ${unexpected:-nothing}"; status=1; }
 # Functions that the C and C++ runtimes use when they are there, all from Vista or later.
 newer='GetTickCount64|ConditionVariable|SRWLock|InitOnce|^Fls|FileInformationByHandle|CreateSymbolicLink|GetFinalPathNameByHandle|LocaleName'

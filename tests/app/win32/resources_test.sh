@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Checks in the decompiled program file what the resource compiler decides: dialog kinds and
-# styles, control ids, classes and styles in tab order, icon image formats, the version numbers,
-# string 101 and the manifest as type 24, id 1.
+# styles, control ids, classes and styles in tab order (the built-in character's properties
+# dialog among them), icon image formats, the version numbers, string 101 and the manifest as
+# type 24, id 1.
 # usage: resources_test.sh WINDRES PROGRAM
 set -euo pipefail
 rc=$("$1" -i "$2" -O rc)
@@ -19,6 +20,7 @@ icon 0x28L 0x30L 0x60L 0x80001L
 100 DIALOG 0x80c800c0 65535/STATIC/0x50000003 65535/STATIC/0x50020080 65535/STATIC/0x50020000 1/BUTTON/0x50030001 65535/STATIC/0x50020000
 102 DIALOGEX 0x90ca00c0 0x40000 1001/EDIT/0x50a10004 1002/BUTTON/0x50010001 1003/BUTTON/0x50010000 1007/BUTTON/0x50010000 1008/BUTTON/0x50010003 1000/EDIT/0x50210804
 129 DIALOG 0x80c800c0 1001/EDIT/0x50a10004 1000/EDIT/0x50a10004 1/BUTTON/0x50010001 2/BUTTON/0x50010000 65535/STATIC/0x50020000 65535/STATIC/0x50020000
+201 DIALOG 0x80c808c0 65535/STATIC/0x50020000 1101/COMBOBOX/0x50210003 65535/STATIC/0x50020000 1102/MSCTLS_TRACKBAR32/0x50010001 1103/BUTTON/0x50010003 1/BUTTON/0x50010001 2/BUTTON/0x50010000
 101, "&About Wobbet..."
 FILEVERSION 2, 2, 0, 1
 PRODUCTVERSION 2, 2, 0, 1

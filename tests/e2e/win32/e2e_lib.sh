@@ -5,6 +5,8 @@ set -euo pipefail
 
 readonly MAIN="QUIB Wobbet" REPLY_BOX=1000 INPUT_BOX=1001 TEACH=1007 CONTEXT=1008
 readonly WM_CLOSE=0x0010 WM_SYSCOMMAND=0x0112
+# The built-in character and its speech balloon, which stand in for a character server.
+readonly CHARACTER=class:WobbetCharacter BALLOON=class:WobbetBalloon
 failures=0 work="" xvfb_pid="" wobbet_pid=""
 
 probe() { "$WINE_RUN" "$WINDOW_PROBE" "$@" | tr -d '\r'; }
@@ -63,6 +65,13 @@ exits() { # what, [pid]
     while running "$pid" && [ $((tenths += 1)) -le 150 ]; do sleep 0.1; done
     running "$pid" && status=124 || wait "$pid" || status=$?
     check "$1" "$status" 0
+}
+
+# The built-in character appears at a random spot, always on top: parked in the bottom left
+# corner of the 800x600 desktop, it stays clear of what the scenario clicks.
+park_character() {
+    expect "the built-in character appears" 1 probe count $CHARACTER
+    probe move $CHARACTER 0 $((600 - $(probe rect $CHARACTER | cut -d ' ' -f 4)))
 }
 
 # Real mouse input at the centre of a window or of one of its controls.

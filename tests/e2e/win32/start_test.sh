@@ -9,6 +9,7 @@ printf 'Nice weather today.\r\nWEATHER\r\n\r\n\r\nLost\r\n\r\n' >"$work/Wobbet.d
 before=$(file_state)
 start_wobbet
 first=$wobbet_pid
+park_character
 expect "loading shows a message box saying what went wrong and what it means" yes shows Wobbet \
     "Storage error: Space misalignment. Records added in this session cannot be saved."
 click_on Wobbet 1
@@ -46,6 +47,7 @@ check "the second starts and the run left the damaged file as it was" "$(file_st
 # content cannot take its place.
 rm "$work/Wobbet.dat"
 start_wobbet
+park_character
 expect "the next start opens a window again" 1 probe count "$MAIN"
 teach green "Like grass."
 mkdir "$work/Wobbet.dat"

@@ -1,4 +1,5 @@
-// Reads and drives another program's windows, found by exact title, for the end-to-end tests.
+// Reads and drives another program's windows, found by exact title (or by class, given as
+// class:NAME), for the end-to-end tests.
 // Exit status 1 when the window is missing or the command fails, 2 on a usage error.
 #include <fcntl.h>
 #include <io.h>
@@ -11,10 +12,14 @@
 
 namespace {
 
-std::vector<HWND> WindowsTitled(const char* title) {
+std::vector<HWND> WindowsTitled(const std::string& title, bool hiddenToo) {
+    const bool byClass = title.rfind("class:", 0) == 0;
+    const char* windowClass = byClass ? title.c_str() + 6 : nullptr;
+    const char* windowTitle = byClass ? nullptr : title.c_str();
     std::vector<HWND> found;
-    for (HWND window = nullptr; (window = FindWindowExA(nullptr, window, nullptr, title));) {
-        if (IsWindowVisible(window)) {
+    for (HWND window = nullptr;
+         (window = FindWindowExA(nullptr, window, windowClass, windowTitle));) {
+        if (hiddenToo || IsWindowVisible(window)) {
             found.push_back(window);
         }
     }
@@ -36,22 +41,23 @@ BOOL CALLBACK PrintText(HWND window, LPARAM) {
 int main(int argc, char** argv) {
     if (argc < 3) {
         std::fputs(
-            "usage: window_probe count|text|check|rect|state|focus|post TITLE "
-            "[CONTROL-ID | MESSAGE WPARAM]\n",
+            "usage: window_probe count|text|title|exstyle|check|rect|state|focus|post|move TITLE "
+            "[CONTROL-ID | MESSAGE WPARAM | X Y]\n",
             stderr);
         return 2;
     }
     _setmode(_fileno(stdout), _O_BINARY);
     const std::string command = argv[1];
-    const std::vector<HWND> windows = WindowsTitled(argv[2]);
+    // A window's own title is read even while it is hidden.
+    const std::vector<HWND> windows = WindowsTitled(argv[2], command == "title");
     const long argument = argc >= 4 ? std::strtol(argv[3], nullptr, 0) : -1;
+    const bool withSecond = command == "post" || command == "move";
     if (windows.empty() && command != "count") {
         return 1;
     }
     const HWND window = windows.empty() ? nullptr : windows.front();
-    const HWND target = argument >= 0 && command != "post"
-                            ? GetDlgItem(window, static_cast<int>(argument))
-                            : window;
+    const HWND target =
+        argument >= 0 && !withSecond ? GetDlgItem(window, static_cast<int>(argument)) : window;
     RECT rect{};
     GUITHREADINFO thread{};
     thread.cbSize = sizeof thread;
@@ -62,6 +68,15 @@ int main(int argc, char** argv) {
         EnumChildWindows(target, &PrintText, 0);
     } else if (command == "text") {
         PrintText(target, 0);
+    } else if (command == "title") {
+        PrintText(target, 0);
+    } else if (command == "exstyle") {
+        std::printf("%lx\n", static_cast<unsigned long>(GetWindowLongA(target, GWL_EXSTYLE)));
+    } else if (command == "move" && argc == 5) {
+        return SetWindowPos(target, nullptr, static_cast<int>(argument), std::atoi(argv[4]), 0, 0,
+                            SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE)
+                   ? 0
+                   : 1;
     } else if (command == "check") {
         std::printf("%d\n", static_cast<int>(SendMessageA(target, BM_GETCHECK, 0, 0)));
     } else if (command == "rect" && GetWindowRect(target, &rect)) {

@@ -4,7 +4,7 @@
 #include <string_view>
 #include <vector>
 
-namespace wobbet::desktop {
+namespace wobbet::figure {
 
 // Everything that moves on the character, as numbers that can be blended. The figure is a round
 // body with two eyes, a mouth, stubby arms and feet; lengths are fractions of the body.
@@ -51,4 +51,4 @@ const CharacterAnimation* FindCharacterAnimation(std::string_view name);
 // The figure at rest: breathing, blinking now and then, glancing about.
 CharacterPose IdlePose(int elapsedMilliseconds);
 
-}  // namespace wobbet::desktop
+}  // namespace wobbet::figure

@@ -1,11 +1,11 @@
-#include "agent/desktop/character_pose.h"
+#include "agent/figure/character_pose.h"
 
 #include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <numbers>
 
-namespace wobbet::desktop {
+namespace wobbet::figure {
 namespace {
 
 constexpr double kPi = std::numbers::pi;
@@ -191,4 +191,4 @@ CharacterPose IdlePose(int elapsedMilliseconds) {
     return pose;
 }
 
-}  // namespace wobbet::desktop
+}  // namespace wobbet::figure
