@@ -24,10 +24,20 @@ bool IsWordChar(char c) {
     return (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
 }
 
-}  // namespace
-
+// Whether an upper-case word is one of the common words that a normalised form leaves out.
 bool IsStopWord(std::string_view word) {
     return std::find(kStopWords.begin(), kStopWords.end(), word) != kStopWords.end();
+}
+
+}  // namespace
+
+void EndWord(std::string* word, std::string* normalised, std::int32_t* wordCount) {
+    if (!word->empty() && !IsStopWord(*word)) {
+        *normalised += *word;
+        *normalised += ' ';
+        ++*wordCount;
+    }
+    word->clear();
 }
 
 void ByteTextRules::Normalize(std::string* text, std::int32_t* wordCount) const {
@@ -42,12 +52,7 @@ void ByteTextRules::Normalize(std::string* text, std::int32_t* wordCount) const 
         if (c == '\'') {
             afterApostrophe = true;
         } else if (c == ' ') {
-            if (!word.empty() && !IsStopWord(word)) {
-                output += word;
-                output += ' ';
-                ++*wordCount;
-            }
-            word.clear();
+            EndWord(&word, &output, wordCount);
             afterApostrophe = false;
         } else if (!afterApostrophe && IsWordChar(c)) {
             word += c;

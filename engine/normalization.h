@@ -18,8 +18,9 @@ public:
     std::string FoldCase(std::string_view text) const override;
 };
 
-// Whether an upper-case word is one of the common words that a normalised form leaves out.
-bool IsStopWord(std::string_view word);
+// Ends the word being read from a phrase: unless it is empty or a stop word, it joins the
+// normalised form with its closing space and is counted. The word is emptied either way.
+void EndWord(std::string* word, std::string* normalised, std::int32_t* wordCount);
 
 // The knowledge file holds one entry per line, so a reply typed with Ctrl+Enter or pasted must
 // not carry a line break into it: each CR LF, lone LF or lone CR becomes one space.

@@ -111,12 +111,7 @@ void UnicodeTextRules::Normalize(std::string* text, std::int32_t* wordCount) con
         if (c == U'\'') {
             afterApostrophe = true;
         } else if (c == U' ') {
-            if (!word.empty() && !IsStopWord(word)) {
-                output += word;
-                output += ' ';
-                ++*wordCount;
-            }
-            word.clear();
+            EndWord(&word, &output, wordCount);
             afterApostrophe = false;
         } else if (!afterApostrophe && c != kGraphemeJoiner &&
                    (U_GET_GC_MASK(c) & kWordCategories) != 0) {
