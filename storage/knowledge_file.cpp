@@ -61,8 +61,15 @@ KnowledgeFile::~KnowledgeFile() {
 
 bool KnowledgeFile::Claim() {
     FileSystem::Handle lock = 0;
-    // Beside the file itself, so that every path to it meets the same lock.
-    switch (fileSystem_.Lock(fileSystem_.FinalTarget(path_) + ".lock", &lock)) {
+    // Beside the file itself, so that every path to it meets the same lock. A folder not made
+    // yet, as on an installed copy's first run, is made now: the first save would make it, and
+    // a program started before then must meet the lock too.
+    const std::string target = fileSystem_.FinalTarget(path_);
+    const std::string directory = DirectoryOf(target);
+    if (!directory.empty() && fileSystem_.MayWrite(target)) {
+        fileSystem_.CreatePrivateDirectories(directory);
+    }
+    switch (fileSystem_.Lock(target + ".lock", &lock)) {
         case FileSystem::LockResult::kLocked:
             lock_ = lock;
             return true;

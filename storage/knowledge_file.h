@@ -20,8 +20,9 @@ inline constexpr std::string_view kNoSaveSuffix = " Records added in this sessio
 std::string InUseMessage(std::string_view path);
 std::string NotWritableMessage(std::string_view path);
 
-// The knowledge file: the learned records, read once at start and written once at shutdown.
-// The program owns one; each operation shows at most one message through the host.
+// The knowledge file: the learned records, read once at start and written at shutdown, and by
+// a program that shares the file with others also soon after each change. The program owns one;
+// each operation shows at most one message through the host.
 class KnowledgeFile {
 public:
     explicit KnowledgeFile(std::string path, FileSystem& fileSystem = NativeFileSystem())
@@ -31,8 +32,9 @@ public:
     ~KnowledgeFile();
 
     // Keeps other programs off the file, whatever link they reach it by, until this object
-    // goes: false when another program holds it. Where no lock can be made at all, as in a
-    // folder that cannot be written, the file is used without one, since it is not written then.
+    // goes: false when another program holds it. The file's folder is made when missing. Where
+    // no lock can be made at all, as in a folder that cannot be written, the file is used
+    // without one, since CheckWritable then keeps it from being written.
     bool Claim();
     // Sets NoSave, saying so, when the file, or its folder, cannot be written: then nothing
     // learned would be kept, and a file its owner made read-only is never replaced.

@@ -35,15 +35,18 @@ void Autosave::DelayPassed() {
     if (closed_ || change_ == savedChange_) {
         return;
     }
+    const bool copy = !driver_.SavesAtOnce();
     try {
-        snapshot_ = knowledge_;
+        if (copy) {
+            snapshot_ = knowledge_;
+        }
     } catch (const std::bad_alloc&) {
         // No room for a copy: the save at close still writes the tables themselves.
         return;
     }
     saving_ = true;
     savingChange_ = change_;
-    driver_.StartSave([this] { return file_.Save(snapshot_); },
+    driver_.StartSave([this, copy] { return file_.Save(copy ? snapshot_ : knowledge_); },
                       [this](const std::string& message) { Finished(message); });
 }
 

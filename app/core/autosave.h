@@ -27,6 +27,9 @@ public:
     // called while a save runs.
     virtual void StartSave(std::function<std::string()> save,
                            std::function<void(std::string)> finished) = 0;
+    // True when StartSave runs the save at once, on the shell's thread: the tables cannot change
+    // during it, so they are written as they are, without a copy.
+    virtual bool SavesAtOnce() const { return false; }
     // Returns once the save under way, if any, has run: its message, or nothing when none ran.
     // Its `finished` is then not to be called.
     virtual std::optional<std::string> WaitForSave() = 0;
@@ -34,8 +37,9 @@ public:
 
 // Keeps what was learned soon after each change, so that a crash loses little, and saves the
 // rest at close. The knowledge is copied on the shell's thread and the copy written with the
-// same atomic save as at close. One save runs at a time; a change during a save is saved after
-// it. A failed save warns once until a save succeeds again. What was saved is not written again.
+// same atomic save as at close, or written as it is by a driver that saves at once. One save runs
+// at a time; a change during a save is saved after it. A failed save warns once until a save
+// succeeds again. What was saved is not written again.
 class Autosave {
 public:
     static constexpr std::chrono::milliseconds kDelay{2000};

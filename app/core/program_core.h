@@ -39,10 +39,14 @@ namespace wobbet {
 // on; a Teach that stores a pair turns it off, so that the taught record has no context; only the
 // user turns it on again. The state lives in the window's checkbox, or in the WindowlessCore.
 //
-// Start-up tells the shell, in this order: with a character that did not start, the text given
-// to Start, as a reply; then a knowledge file that could not be read whole, as a message that
-// begins "Storage error: " and ends " Records added in this session cannot be saved.", after
-// which nothing is saved. A knowledge file that is not there yet is no error.
+// Start-up tells the shell, in this order: with an autosave driver, a knowledge file that another
+// program holds, as the message "Storage error: FILE is in use by another Wobbet.", after which
+// Start returns false and nothing else happens; with a character that did not start, the text
+// given to Start, as a reply; then a knowledge file that could not be read whole, as a message
+// that begins "Storage error: " and ends " Records added in this session cannot be saved.";
+// then, with an autosave driver, a file or folder that may not be written, as the message
+// "Storage error: FILE cannot be written; what is learned in this session will not be kept.".
+// After either of the last two nothing is saved. A knowledge file not there yet is no error.
 //
 // Texts: every text in and out, and the knowledge file's, is 8-bit: UTF-8 on Linux, the ANSI
 // code page on Windows. A shell converts at its edge when its toolkit keeps text otherwise, and
@@ -116,7 +120,6 @@ public:
 
     ConversationEngine& Engine() { return engine_; }
     const ConversationEngine& Engine() const { return engine_; }
-    const KnowledgeFile& File() const { return knowledgeFile_; }
     // AgentLink::kReady while the character runs; a failure stage, or kServerFailed for a
     // program without a character.
     std::int16_t AgentStatus() const;

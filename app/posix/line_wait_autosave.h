@@ -27,6 +27,7 @@ public:
                    std::function<void(std::string)> finished) override {
         finished(save());
     }
+    bool SavesAtOnce() const override { return true; }
     std::optional<std::string> WaitForSave() override { return std::nullopt; }
 
 private:

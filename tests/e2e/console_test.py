@@ -159,9 +159,11 @@ class ConsoleTest(ScratchDirectoryTest):
                 self.assertEqual(self.bytes_of(), b"Nice weather\r\n!\r\n\r\n")
 
     def test_a_running_console_holds_its_file_and_keeps_lessons_through_a_kill(self):
-        """Through a link, whose target is locked and gets the lessons; the link stays."""
-        target = os.path.join(self.directory, "target.dat")
-        os.symlink("target.dat", self.knowledge)
+        """Through a link, whose target is locked and gets the lessons; the link stays. The
+        target's folder is not made yet, as on an installed copy's first run: the lock is there
+        from the start all the same."""
+        target = os.path.join(self.directory, "new", "target.dat")
+        os.symlink("new/target.dat", self.knowledge)
         console = Console(self.seeded(), self.directory)
         console.write(b"nice weather\n")
         self.assertTrue(console.wait_for(b"I feel great.\n"))
