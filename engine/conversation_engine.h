@@ -40,6 +40,12 @@ public:
     // context when Context is ticked. The record is one of this session's lessons.
     void Learn(std::string reply);
 
+    // Appends to `records` the record Teach stores for the pair: the reply with its line breaks
+    // made spaces and its first letter capitalised, keyed on the phrase's words, with no context
+    // section. False, appending nothing, when the phrase has no words or the reply is empty. Reads
+    // nothing the turns change, so it may run on another thread while they go on.
+    bool AppendTaughtRecord(KnowledgeBase& records, std::string phrase, std::string reply) const;
+
     // While off, a Say turn that would learn stores nothing but otherwise runs as it would, with
     // the same draws, animations and mood. Teach still stores: a taught pair is asked for.
     void SetLearningEnabled(bool enabled) { learningEnabled_ = enabled; }
@@ -59,7 +65,8 @@ public:
     std::int16_t Mood() const { return mood_; }
 
 private:
-    void AppendWords(const std::string& normalised);
+    // Normalises a phrase whose words a taught reply is keyed on; returns its word count.
+    std::int32_t NormalizeTaughtPhrase(std::string* phrase) const;
     void MoveMood(bool learned);
 
     ConversationHost& host_;

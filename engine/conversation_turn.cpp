@@ -70,8 +70,7 @@ void ConversationEngine::OnTeach() {
         return;
     }
     std::string phrase = dialog.phrase;
-    std::int32_t unusedWordCount = 0;
-    rules_.Normalize(&phrase, &unusedWordCount);
+    NormalizeTaughtPhrase(&phrase);
     memory_.LastResponse = phrase;
     if (dialog.reply.empty()) {
         host_.Display(std::string(kEmptyTeachReplyText));

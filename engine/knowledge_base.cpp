@@ -234,6 +234,30 @@ std::size_t KnowledgeBase::RemoveRecords(std::span<const std::size_t> records) {
     return removed.size();
 }
 
+void KnowledgeBase::TruncateTo(Extent extent) noexcept {
+    if (extent.responses < replyEnds_.size()) {
+        replyText_.resize(extent.responses == 0 ? 0 : replyEnds_[extent.responses - 1]);
+        replyEnds_.resize(extent.responses);
+        serials_.resize(extent.responses);
+    }
+    if (extent.keywords < keywordIds_.size()) {
+        keywordIds_.resize(extent.keywords);
+        pendingText_.clear();
+        pendingEnds_.clear();
+    } else if (extent.keywords < KeywordCount()) {
+        pendingEnds_.resize(extent.keywords - keywordIds_.size());
+        pendingText_.resize(pendingEnds_.empty() ? 0 : pendingEnds_.back());
+    }
+    while (!groupTerminators_.empty() && groupTerminators_.back() >= extent.keywords) {
+        groupTerminators_.pop_back();
+    }
+    groupCount_ = static_cast<std::uint32_t>(groupTerminators_.size());
+    groupedEntries_ = groupTerminators_.empty() ? 0 : groupTerminators_.back() + 1;
+    if (index_.IndexedGroups() > groupCount_) {
+        index_.Clear();
+    }
+}
+
 bool KnowledgeBase::ReplaceReply(std::size_t record, std::string reply) {
     ReplaceLineBreaks(&reply);
     if (!IsLearnedRecord(record) || reply.empty()) {

@@ -90,6 +90,16 @@ public:
     // The reply that was given the serial number, if it is still there.
     std::optional<std::size_t> FindSerial(std::uint32_t serial) const;
 
+    // How far the tables reach, for TruncateTo.
+    struct Extent {
+        std::size_t responses;
+        std::size_t keywords;
+    };
+    Extent Size() const { return {ResponseCount(), KeywordCount()}; }
+    // Drops every reply and entry appended since the tables had the given extent, so that a
+    // change that fails part-way leaves nothing behind. Nothing here can fail.
+    void TruncateTo(Extent extent) noexcept;
+
     // Removes the learned records among the given ones, in one pass over the tables whatever
     // their number; other indices are ignored. Returns how many were removed.
     std::size_t RemoveRecords(std::span<const std::size_t> records);

@@ -7,12 +7,14 @@
 
 namespace wobbet {
 
-void ConversationEngine::AppendWords(const std::string& normalised) {
+namespace {
+
+void AppendWords(KnowledgeBase& knowledge, const std::string& normalised) {
     // Skips the leading space; a word is appended at the space that follows it.
     std::string word;
     for (std::size_t i = 1; i < normalised.size(); ++i) {
         if (normalised[i] == ' ') {
-            knowledge_.AppendKeyword(word);
+            knowledge.AppendKeyword(word);
             word.clear();
         } else {
             word += normalised[i];
@@ -20,20 +22,51 @@ void ConversationEngine::AppendWords(const std::string& normalised) {
     }
 }
 
+void PrepareReply(const TextRules& rules, std::string* reply) {
+    ReplaceLineBreaks(reply);
+    rules.Capitalize(reply);
+}
+
+}  // namespace
+
+std::int32_t ConversationEngine::NormalizeTaughtPhrase(std::string* phrase) const {
+    std::int32_t wordCount = 0;
+    rules_.Normalize(phrase, &wordCount);
+    return wordCount;
+}
+
+bool ConversationEngine::AppendTaughtRecord(KnowledgeBase& records, std::string phrase,
+                                            std::string reply) const {
+    // Teach stores no empty reply, which would also break the pairing of the knowledge file.
+    if (reply.empty() || NormalizeTaughtPhrase(&phrase) == 0) {
+        return false;
+    }
+    PrepareReply(rules_, &reply);
+    const KnowledgeBase::Extent before = records.Size();
+    try {
+        records.AppendResponse(reply);
+        AppendWords(records, phrase);
+        records.AppendKeyword(KnowledgeBase::kTerminator);
+    } catch (const std::bad_alloc&) {
+        records.TruncateTo(before);
+        throw;
+    }
+    return true;
+}
+
 void ConversationEngine::Learn(std::string reply) {
     try {
-        ReplaceLineBreaks(&reply);
-        rules_.Capitalize(&reply);
+        PrepareReply(rules_, &reply);
         MakeRoomForOne(&lessons_);
         knowledge_.AppendResponse(reply);
         lessons_.push_back(knowledge_.SerialOf(knowledge_.ResponseCount() - 1));
         // The Context state is read again before every pass.
         for (int pass = 0; pass < 1 + (host_.ContextEnabled() ? 1 : 0); ++pass) {
             if (pass == 0) {
-                AppendWords(memory_.LastResponse);
+                AppendWords(knowledge_, memory_.LastResponse);
             } else {
                 knowledge_.AppendKeyword(KnowledgeBase::kContextMarker);
-                AppendWords(memory_.LastInput);
+                AppendWords(knowledge_, memory_.LastInput);
             }
         }
         knowledge_.AppendKeyword(KnowledgeBase::kTerminator);

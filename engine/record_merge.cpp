@@ -1,6 +1,7 @@
 #include "engine/record_merge.h"
 
 #include <cstdint>
+#include <new>
 #include <vector>
 
 namespace wobbet {
@@ -63,14 +64,14 @@ public:
                 freeSlot_ = slot;
                 return false;
             }
-            if (slots_[slot].hash == hash &&
+            if (slots_[slot].tag == Tag(hash) &&
                 SameRecord(knowledge, slots_[slot].record, from, other)) {
                 return true;
             }
         }
     }
     void Insert(std::uint64_t hash, std::size_t record) {
-        slots_[freeSlot_] = {hash, static_cast<std::uint32_t>(record)};
+        slots_[freeSlot_] = {Tag(hash), static_cast<std::uint32_t>(record)};
     }
     // For the records held before merging, which are all different or equal to an earlier one.
     void Add(const KnowledgeBase& knowledge, std::size_t record) {
@@ -81,10 +82,13 @@ public:
     }
 
 private:
+    // The slot is found by the hash's low bits and checked against its high ones, so that a
+    // slot takes 8 bytes: the set is the largest thing a merge or an import allocates.
     struct Slot {
-        std::uint64_t hash;
+        std::uint32_t tag;
         std::uint32_t record;
     };
+    static std::uint32_t Tag(std::uint64_t hash) { return static_cast<std::uint32_t>(hash >> 32); }
     static constexpr std::uint32_t kEmpty = UINT32_MAX;
 
     std::vector<Slot> slots_;
@@ -99,19 +103,25 @@ MergeCounts AppendNewRecords(KnowledgeBase& into, const KnowledgeBase& from) {
     for (std::size_t record = 0; record < into.RecordCount(); ++record) {
         known.Add(into, record);
     }
-    for (std::size_t record = 0; record < from.RecordCount(); ++record) {
-        const std::uint64_t hash = RecordHash(from, record);
-        if (known.Contains(into, from, record, hash)) {
-            ++counts.alreadyKnown;
-            continue;
+    const KnowledgeBase::Extent before = into.Size();
+    try {
+        for (std::size_t record = 0; record < from.RecordCount(); ++record) {
+            const std::uint64_t hash = RecordHash(from, record);
+            if (known.Contains(into, from, record, hash)) {
+                ++counts.alreadyKnown;
+                continue;
+            }
+            into.AppendResponse(from.Response(record));
+            for (std::size_t entry = from.GroupBegin(record); entry <= from.GroupTerminator(record);
+                 ++entry) {
+                into.AppendKeyword(from.Keyword(entry));
+            }
+            known.Insert(hash, into.RecordCount() - 1);
+            ++counts.added;
         }
-        into.AppendResponse(from.Response(record));
-        for (std::size_t entry = from.GroupBegin(record); entry <= from.GroupTerminator(record);
-             ++entry) {
-            into.AppendKeyword(from.Keyword(entry));
-        }
-        known.Insert(hash, into.RecordCount() - 1);
-        ++counts.added;
+    } catch (const std::bad_alloc&) {
+        into.TruncateTo(before);
+        throw;
     }
     return counts;
 }

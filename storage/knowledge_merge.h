@@ -20,7 +20,7 @@ struct MergeResult {
         kMerged,
         // The file could not be read whole, or it is misaligned: nothing was merged.
         kRefused,
-        // Memory ran out while appending: the records merged until then stay.
+        // Memory ran out while appending: nothing was merged.
         kOutOfMemory,
     };
     Outcome outcome = Outcome::kRefused;

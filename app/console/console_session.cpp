@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "app/import/conversation_file.h"
+
 namespace wobbet {
 namespace {
 
@@ -17,12 +19,15 @@ constexpr std::string_view kHelp =
     "  /learn off    stop learning from what you say (/teach still teaches)\n"
     "  /learn on     learn again (on at start)\n"
     "  /merge FILE   add the records of another knowledge file that are new here\n"
+    "  /import FILE  learn the replies in a transcript (a line each, a blank line between\n"
+    "                conversations) or a YAML conversation corpus (.yml, .yaml)\n"
     "  /help         show this help\n"
     "  /quit         keep what was learned and leave (so do Ctrl+D and Ctrl+C)\n"
     "A line starting with // is said without its first /.";
 
 // The rest of the line is the path, spaces and all.
 constexpr std::string_view kMergeCommand = "/merge ";
+constexpr std::string_view kImportCommand = "/import ";
 
 }  // namespace
 
@@ -68,6 +73,9 @@ bool ConsoleSession::RunCommand(const std::string& line) {
         core_.Core().ForgetLastLesson();
     } else if (line.starts_with(kMergeCommand) && line.size() > kMergeCommand.size()) {
         core_.Core().MergeKnowledgeFile(line.substr(kMergeCommand.size()));
+    } else if (line.starts_with(kImportCommand) && line.size() > kImportCommand.size()) {
+        core_.Core().ImportConversations(
+            ReadConversationFile(line.substr(kImportCommand.size()), core_.Core().Engine()));
     } else if (line == "/help") {
         if (interactive_) {
             WriteLine(out_, kHelp);

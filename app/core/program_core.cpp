@@ -1,6 +1,7 @@
 #include "app/core/program_core.h"
 
 #include <ctime>
+#include <new>
 #include <utility>
 
 #include "engine/learned_records.h"
@@ -114,6 +115,25 @@ void ProgramCore::MergeKnowledgeFile(const std::string& path) {
         Changed();
     }
     window_.ShowNotice(MergeNotice(result, path));
+}
+
+void ProgramCore::ImportConversations(const ImportedConversations& imported) {
+    if (imported.cancelled) {
+        return;
+    }
+    if (!imported.refusal.empty()) {
+        window_.ShowNotice(imported.refusal);
+        return;
+    }
+    try {
+        const MergeCounts counts = AppendNewRecords(engine_.Knowledge(), imported.records);
+        if (counts.added > 0) {
+            Changed();
+        }
+        window_.ShowNotice(ImportedNotice(counts));
+    } catch (const std::bad_alloc&) {
+        window_.ShowNotice(std::string(kOutOfMemoryMessage));
+    }
 }
 
 void ProgramCore::DeleteRecords(std::span<const std::size_t> records) {

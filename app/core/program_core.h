@@ -13,6 +13,7 @@
 #include "app/core/shell_window.h"
 #include "engine/conversation_engine.h"
 #include "engine/conversation_host.h"
+#include "engine/conversation_import.h"
 #include "engine/random_generator.h"
 #include "engine/text_rules.h"
 #include "storage/file_system.h"
@@ -94,6 +95,10 @@ public:
     // Appends the records of another knowledge file that are not known yet. A file that cannot
     // be read whole is refused and changes nothing; the session's own file is saved as before.
     void MergeKnowledgeFile(const std::string& path);
+    // Adds the records a file of conversations taught that are not known yet, all or nothing, and
+    // says how many; a refused file changes nothing and is said so, a cancelled one silently.
+    // The draws, the mood, Context and the conversation memory stay as they are.
+    void ImportConversations(const ImportedConversations& imported);
     // Deletes the learned records among the given ones.
     void DeleteRecords(std::span<const std::size_t> records);
     // False, with a message, when the edit is refused: an empty reply, keywords that leave no

@@ -48,9 +48,11 @@ MainWindow::MainWindow(AgentServerPort& characterServer, std::string knowledgePa
       learningAction_(new QAction(tr("&Learn From Conversation"), this)),
       knowledgeAction_(new QAction(tr("&Knowledge..."), this)),
       mergeAction_(new QAction(tr("&Merge Knowledge File..."), this)),
+      importAction_(new QAction(tr("&Import Conversations..."), this)),
       aboutAction_(new QAction(tr("&About Wobbet..."), this)),
       core_(*this, std::move(knowledgePath), &characterServer, textRules_, fileSystem,
-            &autosaveDriver_) {
+            &autosaveDriver_),
+      importTask_(core_, this) {
     setWindowTitle(tr("QUIB Wobbet"));
 
     const DialogBaseUnits units = DialogBaseUnits::Of(font());
@@ -100,11 +102,15 @@ MainWindow::MainWindow(AgentServerPort& characterServer, std::string knowledgePa
     learningAction_->setCheckable(true);
     learningAction_->setChecked(DesktopSettings().value(kLearningSetting, true).toBool());
     core_.SetLearningEnabled(learningAction_->isChecked());
-    addActions({forgetAction_, learningAction_, knowledgeAction_, mergeAction_, aboutAction_});
+    addActions({forgetAction_, learningAction_, knowledgeAction_, mergeAction_, importAction_,
+                aboutAction_});
     connect(forgetAction_, &QAction::triggered, this, &MainWindow::ForgetLastLesson);
     connect(learningAction_, &QAction::toggled, this, &MainWindow::SetLearning);
     connect(knowledgeAction_, &QAction::triggered, this, &MainWindow::ShowKnowledge);
     connect(mergeAction_, &QAction::triggered, this, &MainWindow::MergeKnowledgeFile);
+    connect(importAction_, &QAction::triggered, this, &MainWindow::ImportConversations);
+    connect(&importTask_, &ConversationImportTask::Finished, this,
+            [this] { importAction_->setEnabled(true); });
     connect(aboutAction_, &QAction::triggered, this, &MainWindow::ShowAbout);
     for (QPlainTextEdit* box : {static_cast<QPlainTextEdit*>(inputBox_), replyBox_}) {
         box->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -222,6 +228,15 @@ void MainWindow::MergeKnowledgeFile() {
     }
 }
 
+void MainWindow::ImportConversations() {
+    const QString path = QFileDialog::getOpenFileName(
+        this, tr("Import Conversations"), QString(),
+        tr("Transcripts (*.txt);;Conversation corpora (*.yml *.yaml);;All files (*)"));
+    if (!path.isEmpty() && importTask_.Start(path)) {
+        importAction_->setEnabled(false);
+    }
+}
+
 void MainWindow::done(int result) {
     QDialog::done(result);
     Shutdown();
@@ -243,7 +258,7 @@ void MainWindow::ShowTextBoxMenu(QPlainTextEdit* box, const QPoint& position) {
 void MainWindow::AddProgramItems(QMenu* menu) {
     menu->addActions({forgetAction_, learningAction_});
     menu->addSeparator();
-    menu->addActions({knowledgeAction_, mergeAction_});
+    menu->addActions({knowledgeAction_, mergeAction_, importAction_});
     menu->addSeparator();
     menu->addAction(aboutAction_);
 }
@@ -255,6 +270,7 @@ void MainWindow::Shutdown() {
     if (knowledgeWindow_ != nullptr) {
         knowledgeWindow_->close();
     }
+    importTask_.Stop();
     core_.Shutdown();
     emit Closed();
 }

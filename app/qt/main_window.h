@@ -8,6 +8,7 @@
 #include "app/core/program_core.h"
 #include "app/core/shell_window.h"
 #include "app/qt/autosave_driver.h"
+#include "app/qt/conversation_import_task.h"
 #include "app/unicode_text/unicode_text_rules.h"
 
 class QAction;
@@ -56,6 +57,7 @@ public:
     QPushButton* TeachButton() const { return teachButton_; }
     QCheckBox* ContextCheck() const { return contextCheck_; }
     QAction* LearningAction() const { return learningAction_; }
+    QAction* ImportAction() const { return importAction_; }
     // Null until first opened.
     KnowledgeWindow* Knowledge() const { return knowledgeWindow_; }
 
@@ -79,6 +81,8 @@ public slots:
     void ShowKnowledge();
     // Asks for another knowledge file and merges its new records.
     void MergeKnowledgeFile();
+    // Asks for a transcript or a conversation corpus and learns the replies it holds.
+    void ImportConversations();
 
 signals:
     // The learned records changed; the Knowledge window follows after the current event.
@@ -109,12 +113,15 @@ private:
     QAction* learningAction_;
     QAction* knowledgeAction_;
     QAction* mergeAction_;
+    QAction* importAction_;
     QAction* aboutAction_;
     KnowledgeWindow* knowledgeWindow_ = nullptr;
     // Before the core, whose autosave uses it until it goes.
     QtAutosaveDriver autosaveDriver_;
     UnicodeTextRules textRules_;
     ProgramCore core_;
+    // After the core, so that it is stopped before the core goes.
+    ConversationImportTask importTask_;
 };
 
 }  // namespace wobbet

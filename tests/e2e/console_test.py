@@ -200,6 +200,27 @@ class ConsoleTest(ScratchDirectoryTest):
                                  [] if file_mode is None else ["Wobbet.dat", "Wobbet.dat.lock"])
                 self.assertTrue(file_mode is None or self.bytes_of() == TAUGHT)
 
+    def test_import_mid_conversation_goes_on_as_if_the_records_were_in_the_file(self):
+        """Teach takes no draw and leaves Context off and an empty memory, so after it one session
+        imports, the other starts with the same records in its file; what follows must match."""
+        pathlib.Path(self.directory, "chat.txt").write_bytes(
+            b"good morning\nwhere are you going\nto the market\n\nnice cars\ncars are fast\n")
+        imported = (b"Where are you going\r\nGOOD\r\nMORNING\r\n\r\nTo the market\r\nWHERE\r\n"
+                    b"GOING\r\n\r\nCars are fast\r\nNICE\r\nCARS\r\n\r\n")
+        talk = b"good morning\nwhere going\nmarket\nnice cars\ncars\nzebra\nzebra\n"
+        out, errors, status = Console(self.seeded() + ["--trace"], self.directory).finish(
+            b"/teach\nwhat is up\nnot much\n/import chat.txt\n/import none\n" + talk)
+        after_import = (b"*Acknowledge*\n!Imported 3 new records; 0 were already known.\n"
+                        b"!Import refused: none could not be read; nothing was learned.\n")
+        self.assertTrue(out.startswith(after_import), out)
+        self.assertEqual(self.bytes_of()[:len(TAUGHT + imported)], TAUGHT + imported)
+        saved = self.bytes_of()
+        pathlib.Path(self.knowledge).write_bytes(TAUGHT + imported)
+        in_file = Console(self.seeded() + ["--trace"], self.directory).finish(
+            b"/context off\n" + talk)
+        self.assertEqual(in_file, (out[len(after_import):], errors, status))
+        self.assertEqual(self.bytes_of(), saved)
+
     def test_terminal_gets_prompts_greeting_and_help(self):
         console = Console(self.seeded(), self.directory, terminal=True)
         for typed, prompt in [(b"", b"[context on] > "), (b"/help\n", b"/quit"),

@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QFileDialog>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPlainTextEdit>
@@ -218,6 +219,23 @@ TEST_F(MainWindowTest, SavesSoonAfterEachLessonOffTheWindowThread) {
     Learn(window, "zebra quantum");
     ASSERT_TRUE(QTest::qWaitFor([this] { return Saved() != "<none>"; }, 10000));
     EXPECT_NE(writer.load(), QThread::currentThread());
+}
+
+TEST_F(MainWindowTest, ImportConversationsLearnsTheFileChosenAndSaysSoInTheReplyBox) {
+    QFile chat(directory.filePath(QStringLiteral("chat.txt")));
+    ASSERT_TRUE(chat.open(QIODevice::WriteOnly) && chat.write("zebra quantum\npurple lantern\n"));
+    chat.close();
+    OnNextModal([&chat](QWidget* modal) {
+        auto* dialog = qobject_cast<QFileDialog*>(modal);
+        ASSERT_NE(dialog, nullptr);
+        dialog->selectFile(chat.fileName());
+        static_cast<QDialog*>(dialog)->done(QDialog::Accepted);
+    });
+    window.ImportAction()->trigger();
+    ASSERT_TRUE(QTest::qWaitFor([this] { return Reply().startsWith("Imported"); }, 10000));
+    EXPECT_EQ(Reply(), "Imported 1 new records; 0 were already known.");
+    ASSERT_TRUE(QTest::qWaitFor([this] { return Saved() != "<none>"; }, 10000));
+    EXPECT_EQ(Saved(), "Purple lantern\r\nZEBRA\r\nQUANTUM\r\n\r\n");
 }
 
 class ClosingTest : public MainWindowTest, public ::testing::WithParamInterface<bool> {};
