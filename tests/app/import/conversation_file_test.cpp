@@ -6,6 +6,7 @@
 #include <new>
 #include <string>
 
+#include "app/unicode_text/unicode_text_rules.h"
 #include "engine/record_merge.h"
 #include "tests/support/case_table.h"
 #include "tests/support/knowledge_records.h"
@@ -34,7 +35,8 @@ class ImportTest : public ScratchDirectoryTest {
 protected:
     RecordingHost host;
     ScriptedRandom random;
-    ConversationEngine engine{host, random};
+    UnicodeTextRules rules;
+    ConversationEngine engine{host, random, rules};
 
     void SetUp() override {
         ScratchDirectoryTest::SetUp();
