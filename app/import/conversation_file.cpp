@@ -123,8 +123,9 @@ FileSystem::ReadResult ReadTranscript(const std::string& path, FileSystem& fileS
     if (counted != FileSystem::ReadResult::kRead) {
         return counted;
     }
-    // Every line may be a reply, each closing a group of its phrase's words.
-    import.Records().Reserve({lines, words + lines}, bytes);
+    // Every line with a word may be a reply, each closing a group of its phrase's words.
+    const std::size_t replies = std::min(lines, words);
+    import.Records().Reserve({replies, words + replies}, bytes);
     TranscriptReader reader(import, bytes, progress);
     *cancelled = false;
     const FileSystem::ReadResult read = fileSystem.ReadInPieces(path, [&](std::string_view piece) {
