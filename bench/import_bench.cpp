@@ -79,6 +79,7 @@ int Run(std::size_t records) {
     auto imported = std::make_unique<ImportedConversations>(ReadConversationFile(path, engine));
     const double readSeconds = SecondsSince(start);
     const double readPeak = StatusMiB("VmHWM:") - residentBefore;
+    const double gathered = StatusMiB("VmRSS:") - residentBefore;
     const Clock::time_point appendStart = Clock::now();
     const MergeCounts counts = AppendNewRecords(engine.Knowledge(), imported->records);
     const double appendSeconds = SecondsSince(appendStart);
@@ -97,6 +98,7 @@ int Run(std::size_t records) {
     std::printf("import in all                  %8.3f s\n", total);
     std::printf("peak above the tables before   %8.0f MiB (%.0f MiB while reading)\n", peak,
                 readPeak);
+    std::printf("the records gathered held      %8.0f MiB\n", gathered);
     std::printf("the tables grew by             %8.0f MiB\n", grown);
     return refused ? 1 : 0;
 }

@@ -41,6 +41,15 @@ void AssignWithRoom(Table* to, const Table& from) {
     to->assign(from.begin(), from.end());
 }
 
+// Room for `more` beyond the size, at least doubling as appending one at a time would, so that
+// appending a few records at a time still copies the table rarely.
+template <typename Table>
+void ReserveMore(Table* table, std::size_t more) {
+    if (table->capacity() - table->size() < more) {
+        table->reserve(std::max(table->size() + more, table->size() * 2));
+    }
+}
+
 }  // namespace
 
 KnowledgeBase::KnowledgeBase() {
@@ -269,6 +278,15 @@ std::size_t KnowledgeBase::RemoveRecords(std::span<const std::size_t> records) {
     groupedEntries_ = write == 0 ? 0 : groupTerminators_.back() + 1;
     FollowInIndex(removed, std::nullopt);
     return removed.size();
+}
+
+void KnowledgeBase::Reserve(Extent more, std::size_t replyBytes) {
+    ReserveMore(&replyText_, replyBytes);
+    ReserveMore(&replyEnds_, more.responses);
+    ReserveMore(&serials_, more.responses);
+    ReserveMore(&keywordIds_, pendingEnds_.size() + more.keywords);
+    // Every record closes one group.
+    ReserveMore(&groupTerminators_, more.responses);
 }
 
 void KnowledgeBase::TruncateTo(Extent extent) noexcept {

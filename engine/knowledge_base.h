@@ -96,6 +96,9 @@ public:
         std::size_t keywords;
     };
     Extent Size() const { return {ResponseCount(), KeywordCount()}; }
+    // Room for `more` replies and keyword entries, terminators included, and the replies'
+    // bytes, so that appending a known number of records copies each table at most once.
+    void Reserve(Extent more, std::size_t replyBytes);
     // Drops every reply and entry appended since the tables had the given extent, so that a
     // change that fails part-way leaves nothing behind. Nothing here can fail.
     void TruncateTo(Extent extent) noexcept;

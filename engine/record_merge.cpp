@@ -46,69 +46,92 @@ bool SameRecord(const KnowledgeBase& a, std::size_t recordA, const KnowledgeBase
 // The records of one knowledge base by hash: open addressing, at most half full.
 class RecordSet {
 public:
-    explicit RecordSet(std::size_t records) {
+    static constexpr std::uint32_t kNone = UINT32_MAX;
+
+    explicit RecordSet(const KnowledgeBase& records) : records_(records) {
         std::size_t size = 64;
-        while (size < records * 2) {
+        while (size < records.RecordCount() * 2) {
             size *= 2;
         }
-        slots_.assign(size, Slot{0, kEmpty});
+        slots_.assign(size, Slot{0, kNone});
     }
 
-    // Whether a record of `knowledge` equal to record `other` of `from` is held; when none
-    // is, the slot where the record about to be appended goes is remembered for Insert.
-    bool Contains(const KnowledgeBase& knowledge, const KnowledgeBase& from, std::size_t other,
-                  std::uint64_t hash) {
+    // The record of the set equal to record `other` of `knowledge`, or kNone; when none is, the
+    // slot where `other` would go is remembered for Insert.
+    std::uint32_t Find(const KnowledgeBase& knowledge, std::size_t other, std::uint64_t hash) {
         const std::size_t mask = slots_.size() - 1;
         for (std::size_t slot = static_cast<std::size_t>(hash) & mask;; slot = (slot + 1) & mask) {
-            if (slots_[slot].record == kEmpty) {
+            const Slot& found = slots_[slot];
+            if (found.record == kNone) {
                 freeSlot_ = slot;
-                return false;
+                return kNone;
             }
-            if (slots_[slot].tag == Tag(hash) &&
-                SameRecord(knowledge, slots_[slot].record, from, other)) {
-                return true;
+            if (found.tag == Tag(hash) && SameRecord(records_, found.record, knowledge, other)) {
+                return found.record;
             }
         }
     }
     void Insert(std::uint64_t hash, std::size_t record) {
         slots_[freeSlot_] = {Tag(hash), static_cast<std::uint32_t>(record)};
     }
-    // For the records held before merging, which are all different or equal to an earlier one.
-    void Add(const KnowledgeBase& knowledge, std::size_t record) {
-        const std::uint64_t hash = RecordHash(knowledge, record);
-        if (!Contains(knowledge, knowledge, record, hash)) {
-            Insert(hash, record);
-        }
-    }
 
 private:
     // The slot is found by the hash's low bits and checked against its high ones, so that a
-    // slot takes 8 bytes: the set is the largest thing a merge or an import allocates.
+    // slot takes 8 bytes.
     struct Slot {
         std::uint32_t tag;
         std::uint32_t record;
     };
     static std::uint32_t Tag(std::uint64_t hash) { return static_cast<std::uint32_t>(hash >> 32); }
-    static constexpr std::uint32_t kEmpty = UINT32_MAX;
 
+    const KnowledgeBase& records_;
     std::vector<Slot> slots_;
     std::size_t freeSlot_ = 0;
 };
 
+// Which records of `from` are new: the first of their kind in `from`, and held nowhere in
+// `into`. Only the records coming in are hashed into a set, whatever the number held: the set
+// is the largest thing a merge or an import allocates besides the records themselves.
+std::vector<bool> NewRecords(const KnowledgeBase& into, const KnowledgeBase& from) {
+    std::vector<bool> isNew(from.RecordCount(), false);
+    RecordSet incoming(from);
+    for (std::size_t record = 0; record < from.RecordCount(); ++record) {
+        const std::uint64_t hash = RecordHash(from, record);
+        if (incoming.Find(from, record, hash) == RecordSet::kNone) {
+            incoming.Insert(hash, record);
+            isNew[record] = true;
+        }
+    }
+    for (std::size_t record = 0; record < into.RecordCount(); ++record) {
+        const std::uint32_t held = incoming.Find(into, record, RecordHash(into, record));
+        if (held != RecordSet::kNone) {
+            isNew[held] = false;
+        }
+    }
+    return isNew;
+}
+
 }  // namespace
 
 MergeCounts AppendNewRecords(KnowledgeBase& into, const KnowledgeBase& from) {
+    const std::vector<bool> isNew = NewRecords(into, from);
     MergeCounts counts;
-    RecordSet known(into.RecordCount() + from.RecordCount());
-    for (std::size_t record = 0; record < into.RecordCount(); ++record) {
-        known.Add(into, record);
+    KnowledgeBase::Extent growth{0, 0};
+    std::size_t replyBytes = 0;
+    for (std::size_t record = 0; record < from.RecordCount(); ++record) {
+        if (isNew[record]) {
+            ++growth.responses;
+            growth.keywords += from.GroupTerminator(record) + 1 - from.GroupBegin(record);
+            replyBytes += from.Response(record).size();
+        }
     }
+    counts.added = growth.responses;
+    counts.alreadyKnown = from.RecordCount() - counts.added;
     const KnowledgeBase::Extent before = into.Size();
     try {
+        into.Reserve(growth, replyBytes);
         for (std::size_t record = 0; record < from.RecordCount(); ++record) {
-            const std::uint64_t hash = RecordHash(from, record);
-            if (known.Contains(into, from, record, hash)) {
-                ++counts.alreadyKnown;
+            if (!isNew[record]) {
                 continue;
             }
             into.AppendResponse(from.Response(record));
@@ -116,8 +139,6 @@ MergeCounts AppendNewRecords(KnowledgeBase& into, const KnowledgeBase& from) {
                  ++entry) {
                 into.AppendKeyword(from.Keyword(entry));
             }
-            known.Insert(hash, into.RecordCount() - 1);
-            ++counts.added;
         }
     } catch (const std::bad_alloc&) {
         into.TruncateTo(before);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -27,6 +28,18 @@ public:
 
     // Replaces *bytes by the whole content of the file. May throw std::bad_alloc.
     virtual ReadResult ReadAll(const std::string& path, std::string* bytes) = 0;
+    // Hands the file's content to `piece` in order, a piece at a time, so that a large file need
+    // not be held whole; stops early when `piece` returns false. The pieces handed before a
+    // failure are to be thrown away. May throw std::bad_alloc, and passes on what `piece` throws.
+    virtual ReadResult ReadInPieces(const std::string& path,
+                                    const std::function<bool(std::string_view)>& piece) {
+        std::string bytes;
+        const ReadResult result = ReadAll(path, &bytes);
+        if (result == ReadResult::kRead) {
+            piece(bytes);
+        }
+        return result;
+    }
     // Creates a new file for writing, readable by its owner only or, when a regular file exists
     // at `permissionsFrom`, with that file's permissions, and its owner and group where the
     // system allows. Fails rather than open anything that already exists at the path, a link

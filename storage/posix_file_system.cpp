@@ -66,6 +66,31 @@ public:
         return ReadOpenFile(file.Get(), bytes);
     }
 
+    ReadResult ReadInPieces(const std::string& path,
+                            const std::function<bool(std::string_view)>& piece) override {
+        const OwnedDescriptor file(open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+        if (!file.Valid()) {
+            return errno == ENOENT ? ReadResult::kMissing : ReadResult::kFailed;
+        }
+        if (!IsRegularFile(file.Get())) {
+            return ReadResult::kFailed;
+        }
+        std::vector<char> buffer(kPieceSize);
+        for (;;) {
+            const ssize_t got = read(file.Get(), buffer.data(), buffer.size());
+            if (got < 0) {
+                if (errno == EINTR) {
+                    continue;
+                }
+                return ReadResult::kFailed;
+            }
+            if (got == 0 ||
+                !piece(std::string_view(buffer.data(), static_cast<std::size_t>(got)))) {
+                return ReadResult::kRead;
+            }
+        }
+    }
+
     std::optional<Handle> CreateNew(const std::string& path,
                                     const std::string& permissionsFrom) override {
         OwnedDescriptor file(
@@ -211,6 +236,13 @@ public:
     }
 
 private:
+    static constexpr std::size_t kPieceSize = 1 << 20;
+
+    static bool IsRegularFile(int fd) {
+        struct stat status {};
+        return fstat(fd, &status) == 0 && S_ISREG(status.st_mode);
+    }
+
     static ReadResult ReadOpenFile(int fd, std::string* bytes) {
         struct stat status {};
         if (fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {

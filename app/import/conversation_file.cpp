@@ -42,34 +42,100 @@ bool IsCorpusName(std::string_view path) {
     return path.ends_with(".yml") || path.ends_with(".yaml");
 }
 
-// A line of spaces and tabs only, or none, ends a conversation.
-bool IsBlank(std::string_view line) {
-    return line.find_first_not_of(" \t") == std::string_view::npos;
-}
+// Splits a transcript into utterances and conversations as its bytes come, a line at a time.
+class TranscriptReader {
+public:
+    TranscriptReader(ConversationImport& import, std::uintmax_t size,
+                     const ImportProgress& progress)
+        : import_(import), size_(size), progress_(progress) {}
 
-bool ReadTranscript(std::string_view bytes, ConversationImport& import,
-                    const ImportProgress& progress) {
-    std::size_t lines = 0;
-    for (std::size_t begin = 0; begin < bytes.size();) {
-        std::size_t end = bytes.find('\n', begin);
-        const std::size_t next = end == std::string_view::npos ? bytes.size() : end + 1;
-        end = end == std::string_view::npos ? bytes.size() : end;
-        std::string_view line = bytes.substr(begin, end - begin);
-        if (line.ends_with('\r') && end < bytes.size()) {
-            line.remove_suffix(1);
+    // Takes the next bytes of the file; false when the reading is to stop.
+    bool Take(std::string_view bytes) {
+        std::size_t begin = 0;
+        for (std::size_t end = bytes.find('\n'); end != std::string_view::npos;
+             begin = end + 1, end = bytes.find('\n', begin)) {
+            std::string_view line = bytes.substr(begin, end - begin);
+            if (!partial_.empty()) {
+                partial_.append(line);
+                line = partial_;
+            }
+            if (line.ends_with('\r')) {
+                line.remove_suffix(1);
+            }
+            TakeLine(line);
+            partial_.clear();
+            if (++lines_ % kLinesBetweenProgress == 0 && progress_ &&
+                !progress_(static_cast<double>(taken_ + end + 1) /
+                           static_cast<double>(std::max(size_, taken_ + end + 1)))) {
+                return false;
+            }
         }
-        if (IsBlank(line)) {
-            import.EndConversation();
-        } else {
-            import.AddUtterance(line);
-        }
-        begin = next;
-        if (++lines % kLinesBetweenProgress == 0 && progress &&
-            !progress(static_cast<double>(begin) / static_cast<double>(bytes.size()))) {
-            return false;
+        partial_.append(bytes.substr(begin));
+        taken_ += bytes.size();
+        return true;
+    }
+    // The last line, when the file does not end with a line break, is taken as it stands.
+    void Finish() {
+        if (!partial_.empty()) {
+            TakeLine(partial_);
         }
     }
-    return true;
+
+private:
+    // A line of spaces and tabs only, or none, ends a conversation.
+    void TakeLine(std::string_view line) {
+        if (line.find_first_not_of(" \t") == std::string_view::npos) {
+            import_.EndConversation();
+        } else {
+            import_.AddUtterance(line);
+        }
+    }
+
+    ConversationImport& import_;
+    std::uintmax_t size_;
+    const ImportProgress& progress_;
+    std::string partial_;  // the start of a line whose end has not come yet
+    std::uintmax_t taken_ = 0;
+    std::size_t lines_ = 0;
+};
+
+// Gathers a transcript's records, reading it twice in pieces rather than holding it whole: first
+// to count its lines and words, so that the records are gathered in tables of the right size,
+// since tables grown by doubling leave as much again behind in freed memory.
+FileSystem::ReadResult ReadTranscript(const std::string& path, FileSystem& fileSystem,
+                                      ConversationImport& import, const ImportProgress& progress,
+                                      bool* cancelled) {
+    std::size_t bytes = 0;
+    std::size_t lines = 1;
+    std::size_t words = 0;
+    bool inWord = false;
+    const FileSystem::ReadResult counted =
+        fileSystem.ReadInPieces(path, [&](std::string_view piece) {
+            bytes += piece.size();
+            for (const char c : piece) {
+                const bool apart = c == ' ' || c == '\t' || c == '\n' || c == '\r';
+                lines += c == '\n' ? 1 : 0;
+                words += !apart && !inWord ? 1 : 0;
+                inWord = !apart;
+            }
+            return true;
+        });
+    if (counted != FileSystem::ReadResult::kRead) {
+        return counted;
+    }
+    // Every line with a word may be a reply, each closing a group of its phrase's words.
+    const std::size_t replies = std::min(lines, words);
+    import.Records().Reserve({replies, words + replies}, bytes);
+    TranscriptReader reader(import, bytes, progress);
+    *cancelled = false;
+    const FileSystem::ReadResult read = fileSystem.ReadInPieces(path, [&](std::string_view piece) {
+        *cancelled = !reader.Take(piece);
+        return !*cancelled;
+    });
+    if (read == FileSystem::ReadResult::kRead && !*cancelled) {
+        reader.Finish();
+    }
+    return read;
 }
 
 // Walks the corpus's conversations, refusing one that is not shaped as they must be or that
@@ -173,15 +239,19 @@ ImportedConversations ReadConversationFile(const std::string& path,
         return result;
     }
     try {
-        std::string bytes;
-        if (fileSystem.ReadAll(path, &bytes) != FileSystem::ReadResult::kRead) {
-            result.refusal = UnreadableNotice(path);
-            return result;
-        }
         ConversationImport import(engine);
         if (!corpus) {
-            result.cancelled = !ReadTranscript(bytes, import, progress);
+            if (ReadTranscript(path, fileSystem, import, progress, &result.cancelled) !=
+                FileSystem::ReadResult::kRead) {
+                result.refusal = UnreadableNotice(path);
+                return result;
+            }
         } else {
+            std::string bytes;
+            if (fileSystem.ReadAll(path, &bytes) != FileSystem::ReadResult::kRead) {
+                result.refusal = UnreadableNotice(path);
+                return result;
+            }
             YAML::Node document;
             try {
                 document = YAML::Load(bytes);

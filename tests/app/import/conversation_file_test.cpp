@@ -2,13 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <new>
 #include <string>
 
 #include "app/unicode_text/unicode_text_rules.h"
 #include "engine/record_merge.h"
 #include "tests/support/case_table.h"
+#include "tests/support/faulty_file_system.h"
 #include "tests/support/knowledge_records.h"
 #include "tests/support/recording_host.h"
 #include "tests/support/scratch_directory.h"
@@ -46,6 +49,17 @@ protected:
 
 class ConversationFileTest : public ImportTest, public ::testing::WithParamInterface<ImportCase> {};
 
+// The real files handed out a byte at a time, so that lines and line ends span pieces.
+class BytewiseFileSystem : public FaultyFileSystem {
+public:
+    ReadResult ReadInPieces(const std::string& path,
+                            const std::function<bool(std::string_view)>& piece) override {
+        return NativeFileSystem().ReadInPieces(path, [&](std::string_view bytes) {
+            return std::ranges::all_of(bytes, [&](const char& byte) { return piece({&byte, 1}); });
+        });
+    }
+};
+
 TEST_P(ConversationFileTest, LearnsWhatTeachWouldStoreOrRefusesTheWholeFile) {
     const std::string path = (directory / GetParam().file).string();
     if (GetParam().file == "folder.yml") {
@@ -56,7 +70,8 @@ TEST_P(ConversationFileTest, LearnsWhatTeachWouldStoreOrRefusesTheWholeFile) {
     if (GetParam().file == "huge.yml") {
         std::filesystem::resize_file(path, 17u << 20);
     }
-    const ImportedConversations imported = ReadConversationFile(path, engine);
+    BytewiseFileSystem bytewise;
+    const ImportedConversations imported = ReadConversationFile(path, engine, bytewise);
     const MergeCounts counts = AppendNewRecords(engine.Knowledge(), imported.records);
     std::string outcome = Learned(engine.Knowledge()) + " " + std::to_string(counts.alreadyKnown);
     if (!imported.refusal.empty()) {
