@@ -283,7 +283,6 @@ std::size_t KnowledgeBase::RemoveRecords(std::span<const std::size_t> records) {
 void KnowledgeBase::Reserve(Extent more, std::size_t replyBytes) {
     ReserveMore(&replyText_, replyBytes);
     ReserveMore(&replyEnds_, more.responses);
-    ReserveMore(&serials_, more.responses);
     ReserveMore(&keywordIds_, pendingEnds_.size() + more.keywords);
     // Every record closes one group.
     ReserveMore(&groupTerminators_, more.responses);
