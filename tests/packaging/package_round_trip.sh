@@ -23,7 +23,8 @@ lintian --fail-on error "$package"
 scratch=$(mktemp -d)
 trap '$sudo apt-get purge -y -q wobbet >/dev/null 2>&1 || true; rm -rf "$scratch"' EXIT
 $sudo apt-get install -y -q "$package" >/dev/null
-printf 'hello\n' | HOME="$scratch" wobbet-console --seed 1 | grep -q . || fail "no answer"
+# nice weather teaches Wobbet a lesson, which is kept in the user's data folder.
+printf 'nice weather\n' | HOME="$scratch" wobbet-console --seed 1 | grep -q . || fail "no answer"
 printf '{"say": "hello"}\n' | HOME="$scratch" wobbet-jsonl --seed 1 | grep -q '"reply"' ||
     fail "no JSON answer"
 [ -f "$scratch/.local/share/wobbet/Wobbet.dat" ] || fail "no knowledge saved in the data folder"
