@@ -331,12 +331,18 @@ bool KnowledgeBase::ReplaceReply(std::size_t record, std::string reply) {
     return true;
 }
 
-bool KnowledgeBase::ReplaceKeywords(std::size_t record, std::string keywords,
-                                    std::string contextKeywords, const TextRules& rules) {
+bool KnowledgeBase::ReplaceKeywords(std::size_t record, std::optional<std::string> keywords,
+                                    std::optional<std::string> contextKeywords,
+                                    const TextRules& rules) {
     if (!IsLearnedRecord(record)) {
         return false;
     }
     NumberPending();
+    const std::size_t begin = GroupBegin(record);
+    const auto groupBegin = keywordIds_.begin() + static_cast<std::ptrdiff_t>(begin);
+    const auto groupEnd =
+        keywordIds_.begin() + static_cast<std::ptrdiff_t>(groupTerminators_[record]);
+    const auto marker = std::find(groupBegin, groupEnd, KeywordIndex::kContextMarkerId);
     std::vector<std::uint32_t> ids;
     const auto appendWords = [this, &ids, &rules](std::string* text) {
         std::int32_t wordCount = 0;
@@ -348,14 +354,23 @@ bool KnowledgeBase::ReplaceKeywords(std::size_t record, std::string keywords,
         }
         return wordCount > 0;
     };
-    appendWords(&keywords);
+    if (keywords) {
+        appendWords(&*keywords);
+    } else {
+        ids.insert(ids.end(), groupBegin, marker);
+    }
     ids.push_back(KeywordIndex::kContextMarkerId);
-    if (!appendWords(&contextKeywords)) {
+    if (contextKeywords) {
+        if (!appendWords(&*contextKeywords)) {
+            ids.pop_back();
+        }
+    } else if (marker == groupEnd) {
         ids.pop_back();
+    } else {
+        ids.insert(ids.end(), marker + 1, groupEnd);
     }
     ids.push_back(KeywordIndex::kTerminatorId);
 
-    const std::size_t begin = GroupBegin(record);
     const std::size_t oldSize = groupTerminators_[record] + 1 - begin;
     if (ids.size() > oldSize && ids.size() - oldSize > kPositionLimit - keywordIds_.size()) {
         throw std::bad_alloc();

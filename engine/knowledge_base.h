@@ -109,11 +109,12 @@ public:
     // Replaces a learned record's reply, its line breaks made spaces. False, changing nothing,
     // for an empty reply (it would break the file's pairing) or a record that is not learned.
     bool ReplaceReply(std::size_t record, std::string reply);
-    // Replaces a learned record's keywords and context keywords by the words of the two texts,
-    // normalised by the rules as learned ones are; without context words the group has no
-    // context section. False, changing nothing, for a record that is not learned.
-    bool ReplaceKeywords(std::size_t record, std::string keywords, std::string contextKeywords,
-                         const TextRules& rules);
+    // Replaces a learned record's keywords, its context keywords or both by the words of the
+    // texts, normalised by the rules as learned ones are; a column given no text keeps its
+    // entries exactly as they are. Without context words the group has no context section.
+    // False, changing nothing, for a record that is not learned.
+    bool ReplaceKeywords(std::size_t record, std::optional<std::string> keywords,
+                         std::optional<std::string> contextKeywords, const TextRules& rules);
     const KeywordDictionary& Dictionary() const { return dictionary_; }
     // The keyword index, first brought up to date with the groups completed since.
     const KeywordIndex& Index();

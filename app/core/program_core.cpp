@@ -4,7 +4,6 @@
 #include <new>
 #include <utility>
 
-#include "engine/learned_records.h"
 #include "storage/knowledge_merge.h"
 
 namespace wobbet {
@@ -157,9 +156,8 @@ bool ProgramCore::EditKeywords(std::size_t record, std::string keywords) {
     if (!engine_.Knowledge().IsLearnedRecord(record)) {
         return Edited(false);
     }
-    std::string context = DescribeRecord(engine_.Knowledge(), record).contextKeywords;
-    return Edited(engine_.Knowledge().ReplaceKeywords(record, std::move(keywords),
-                                                      std::move(context), engine_.Rules()));
+    return Edited(engine_.Knowledge().ReplaceKeywords(record, std::move(keywords), std::nullopt,
+                                                      engine_.Rules()));
 }
 
 bool ProgramCore::EditContextKeywords(std::size_t record, std::string contextKeywords) {
@@ -169,8 +167,7 @@ bool ProgramCore::EditContextKeywords(std::size_t record, std::string contextKey
     if (!engine_.Knowledge().IsLearnedRecord(record)) {
         return Edited(false);
     }
-    std::string keywords = DescribeRecord(engine_.Knowledge(), record).keywords;
-    return Edited(engine_.Knowledge().ReplaceKeywords(record, std::move(keywords),
+    return Edited(engine_.Knowledge().ReplaceKeywords(record, std::nullopt,
                                                       std::move(contextKeywords), engine_.Rules()));
 }
 
