@@ -2,11 +2,25 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <fstream>
 #include <string>
+#include <string_view>
 
 #include "engine/conversation_engine.h"
 
 namespace wobbet::bench {
+
+// A line of /proc/self/status in MiB, or -1 where the system does not tell.
+inline double StatusMiB(std::string_view field) {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.starts_with(field)) {
+            return std::stod(line.substr(field.size())) / 1024.0;
+        }
+    }
+    return -1.0;
+}
 
 // A window that is never shown: Context stays ticked, every request is dropped, and messages,
 // which a healthy run never shows, go to standard error.

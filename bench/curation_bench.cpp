@@ -42,18 +42,6 @@ double Milliseconds(Run run) {
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 }
 
-// A line of /proc/self/status in MiB, or -1 where the system does not tell.
-double StatusMiB(std::string_view field) {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.starts_with(field)) {
-            return std::stod(line.substr(field.size())) / 1024.0;
-        }
-    }
-    return -1.0;
-}
-
 void Print(const char* what, double milliseconds, const std::string& note = {}) {
     std::printf("%-44s %10.3f ms  %s\n", what, milliseconds, note.c_str());
 }

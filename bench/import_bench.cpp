@@ -33,18 +33,6 @@ double SecondsSince(Clock::time_point start) {
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
-// A line of /proc/self/status in MiB, or -1 where the system does not tell.
-double StatusMiB(std::string_view field) {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.starts_with(field)) {
-            return std::stod(line.substr(field.size())) / 1024.0;
-        }
-    }
-    return -1.0;
-}
-
 std::string WriteTranscript(KnowledgeGenerator& generator) {
     const std::string path =
         (std::filesystem::temp_directory_path() / "wobbet-import-bench.txt").string();
