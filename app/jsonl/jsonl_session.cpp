@@ -47,7 +47,9 @@ void JsonlSession::Handle(const std::string& line) {
         Answer("error", "not a request: " + Written(request) + std::string(kRequestForms));
         return;
     }
-    const auto& [name, value] = *request.items().begin();
+    // The member's key and value live in the request itself.
+    const std::string& name = request.begin().key();
+    const Json& value = request.begin().value();
     if (name == "say" && value.is_string()) {
         core_.Say(value.get<std::string>());
     } else if (name == "teach" && IsTeachPair(value)) {
