@@ -1,12 +1,27 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace wobbet {
+
+// A whole file's bytes, there for as long as the object lives.
+class FileContent {
+public:
+    virtual ~FileContent() = default;
+    virtual std::string_view Bytes() const = 0;
+};
+
+// A file's bytes read into memory.
+class CopiedContent final : public FileContent {
+public:
+    std::string bytes;
+    std::string_view Bytes() const override { return bytes; }
+};
 
 // The disk steps of loading and saving the knowledge file. The program uses the platform's own;
 // tests put one in front of it that can make any step fail.
@@ -27,6 +42,14 @@ public:
 
     // Replaces *bytes by the whole content of the file. May throw std::bad_alloc.
     virtual ReadResult ReadAll(const std::string& path, std::string* bytes) = 0;
+    // The whole content of the file, which the platform may map from the file rather than copy
+    // into memory: a large file is then read once, by the caller. May throw std::bad_alloc.
+    virtual ReadResult ReadContent(const std::string& path, std::unique_ptr<FileContent>* content) {
+        auto copied = std::make_unique<CopiedContent>();
+        const ReadResult result = ReadAll(path, &copied->bytes);
+        *content = std::move(copied);
+        return result;
+    }
     // Creates a new file for writing, readable by its owner only or, when a regular file exists
     // at `permissionsFrom`, with that file's permissions, and its owner and group where the
     // system allows. Fails rather than open anything that already exists at the path, a link
