@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <cstring>
 
 namespace wobbet {
 namespace {
@@ -98,15 +99,58 @@ std::uint64_t WordsInEntry(std::string_view entry, std::span<const std::string> 
     return entry != KnowledgeBase::kContextMarker ? WordsIn(entry, words, rules) : 0;
 }
 
+// Where reply `record` ends in the reply text.
+std::size_t ReplyEnd(const KnowledgeBase& knowledge, std::size_t record) {
+    const std::string_view reply = knowledge.Response(record);
+    return static_cast<std::size_t>(reply.data() - knowledge.ReplyText().data()) + reply.size();
+}
+
+// Where the first byte beyond ASCII stands at or after `from`, or the text's size: eight bytes
+// at a time, as nearly all text is ASCII.
+std::size_t FirstNonAscii(std::string_view text, std::size_t from) {
+    constexpr std::uint64_t kHighBits = 0x8080808080808080u;
+    for (; from + 8 <= text.size(); from += 8) {
+        std::uint64_t chunk = 0;
+        std::memcpy(&chunk, text.data() + from, 8);
+        if ((chunk & kHighBits) != 0) {
+            break;
+        }
+    }
+    while (from < text.size() && static_cast<unsigned char>(text[from]) < 0x80) {
+        ++from;
+    }
+    return from;
+}
+
+// The first record from `record` on whose reply ends after `at`.
+std::size_t RecordHolding(const KnowledgeBase& knowledge, std::size_t record, std::size_t at) {
+    std::size_t last = knowledge.RecordCount();
+    while (record < last) {
+        const std::size_t middle = record + (last - record) / 2;
+        if (ReplyEnd(knowledge, middle) <= at) {
+            record = middle + 1;
+        } else {
+            last = middle;
+        }
+    }
+    return record;
+}
+
 // Sets the words' bits for every learned record whose reply holds more than ASCII, which the
-// search through the whole reply text does not fold.
+// search through the whole reply text does not fold. The reply text is searched whole for such
+// bytes, so that the records of ASCII replies are never visited.
 void MarkOtherReplies(const KnowledgeBase& knowledge, std::span<const std::string> words,
                       const TextRules& rules, std::vector<std::uint64_t>* found) {
-    for (std::size_t record = kSeedResponseCount; record < knowledge.RecordCount(); ++record) {
-        const std::string_view reply = knowledge.Response(record);
-        if (!IsAscii(reply)) {
-            (*found)[record - kSeedResponseCount] |= WordsIn(reply, words, rules);
-        }
+    if (knowledge.RecordCount() <= kSeedResponseCount) {
+        return;
+    }
+    const std::string_view text =
+        knowledge.ReplyText().substr(0, ReplyEnd(knowledge, knowledge.RecordCount() - 1));
+    std::size_t record = kSeedResponseCount;
+    for (std::size_t at = FirstNonAscii(text, ReplyEnd(knowledge, record - 1)); at < text.size();
+         at = FirstNonAscii(text, ReplyEnd(knowledge, record))) {
+        record = RecordHolding(knowledge, record, at);
+        (*found)[record - kSeedResponseCount] |= WordsIn(knowledge.Response(record), words, rules);
     }
 }
 
@@ -116,10 +160,7 @@ void MarkReplies(const KnowledgeBase& knowledge, const std::string& word, std::u
                  std::vector<std::uint64_t>* found) {
     const std::string_view text = knowledge.ReplyText();
     const FoldedSearcher searcher(word);
-    const auto replyEnd = [&](std::size_t record) {
-        const std::string_view reply = knowledge.Response(record);
-        return static_cast<std::size_t>(reply.data() - text.data()) + reply.size();
-    };
+    const auto replyEnd = [&](std::size_t record) { return ReplyEnd(knowledge, record); };
     if (knowledge.RecordCount() <= kSeedResponseCount) {
         return;
     }
