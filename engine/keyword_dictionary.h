@@ -40,10 +40,12 @@ public:
     void Clear();
 
 private:
-    // A slot holds an entry's hash and number, so that most probes never look at the entry.
+    // A slot holds an entry's hash, number and head, so that most probes never look at the
+    // entry: the head holds a short entry whole, so that finding one reads its slot alone.
     struct Slot {
         std::uint32_t hash;
         std::uint32_t id;
+        std::uint64_t head;
     };
     static constexpr std::uint32_t kEmptySlot = UINT32_MAX;
     static constexpr std::size_t kReadAheadBatch = 64;
@@ -51,10 +53,10 @@ private:
     static constexpr std::size_t kCachedSlotsSize = 512 * 1024;
     static constexpr std::size_t kBlockSize = 64 * 1024;
 
-    std::size_t SlotOf(std::string_view text, std::uint32_t hash) const;
-    std::uint32_t InternHashed(std::string_view text, std::uint32_t hash);
-    // Reads what interning a batch of texts with these hashes will read.
-    void ReadAhead(std::span<const std::uint32_t> hashes);
+    std::size_t SlotOf(std::string_view text, std::uint32_t hash, std::uint64_t head) const;
+    std::uint32_t InternHashed(std::string_view text, std::uint32_t hash, std::uint64_t head);
+    // Reads what interning a batch of texts with these hashes and heads will read.
+    void ReadAhead(std::span<const std::uint32_t> hashes, std::span<const std::uint64_t> heads);
     // Makes room for `more` entries more.
     void Reserve(std::size_t more);
     std::string_view Store(std::string_view text);

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstdint>
+#include <cstring>
 
 namespace wobbet {
 namespace {
@@ -11,30 +13,56 @@ char FoldCase(char c) {
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
-// Horspool's search for a lower-case word, ignoring the case of A to Z in the text.
+std::uint64_t ByteAt(std::string_view text, std::size_t at) {
+    return static_cast<unsigned char>(text[at]);
+}
+
+// Eight bytes of the text from `at`, the first in the lowest: written out, so that the compiler
+// makes one load of it.
+std::uint64_t EightBytesAt(std::string_view text, std::size_t at) {
+    return ByteAt(text, at) | ByteAt(text, at + 1) << 8 | ByteAt(text, at + 2) << 16 |
+           ByteAt(text, at + 3) << 24 | ByteAt(text, at + 4) << 32 | ByteAt(text, at + 5) << 40 |
+           ByteAt(text, at + 6) << 48 | ByteAt(text, at + 7) << 56;
+}
+
+// The high bit of every zero byte, and maybe of some bytes above one.
+std::uint64_t ZeroBytes(std::uint64_t bytes) {
+    constexpr std::uint64_t kLowBits = 0x0101010101010101u;
+    return (bytes - kLowBits) & ~bytes & (kLowBits << 7);
+}
+
+// The search for a lower-case word, ignoring the case of A to Z in the text. Eight places at a
+// time are tried on the word's first and last bytes together, and only where both agree is the
+// word compared.
 class FoldedSearcher {
 public:
     explicit FoldedSearcher(std::string_view foldedWord) : word_(foldedWord) {
-        skip_.fill(word_.size());
-        for (std::size_t i = 0; i + 1 < word_.size(); ++i) {
-            const auto c = static_cast<unsigned char>(word_[i]);
-            skip_[c] = word_.size() - 1 - i;
-            if (c >= 'a' && c <= 'z') {
-                skip_[c - 'a' + 'A'] = skip_[c];
-            }
+        if (!word_.empty()) {
+            first_ = ByteFilter(word_.front());
+            last_ = ByteFilter(word_.back());
         }
     }
 
     // Where the word first occurs at or after `from`, or npos.
     std::size_t Find(std::string_view text, std::size_t from) const {
-        const std::size_t size = word_.size();
-        for (std::size_t at = from; at + size <= text.size();
-             at += skip_[static_cast<unsigned char>(text[at + size - 1])]) {
-            std::size_t matched = size;
-            while (matched > 0 && FoldCase(text[at + matched - 1]) == word_[matched - 1]) {
-                --matched;
+        if (word_.empty()) {
+            return from <= text.size() ? from : std::string_view::npos;
+        }
+        const std::size_t lastAt = word_.size() - 1;
+        std::size_t at = from;
+        for (; at + lastAt + 8 <= text.size(); at += 8) {
+            std::uint64_t candidates = first_.Matches(EightBytesAt(text, at)) &
+                                       last_.Matches(EightBytesAt(text, at + lastAt));
+            for (; candidates != 0; candidates &= candidates - 1) {
+                const std::size_t candidate =
+                    at + static_cast<std::size_t>(std::countr_zero(candidates)) / 8;
+                if (MatchesAt(text, candidate)) {
+                    return candidate;
+                }
             }
-            if (matched == 0) {
+        }
+        for (; at + word_.size() <= text.size(); ++at) {
+            if (MatchesAt(text, at)) {
                 return at;
             }
         }
@@ -42,8 +70,36 @@ public:
     }
 
 private:
+    // Finds, eight at a time, the bytes that may fold to one byte of the word: a lower-case
+    // letter is also found upper-case, by setting the bit that tells the two apart.
+    struct ByteFilter {
+        ByteFilter() = default;
+        explicit ByteFilter(char wordByte) {
+            constexpr std::uint64_t kLowBits = 0x0101010101010101u;
+            const auto byte = static_cast<unsigned char>(wordByte);
+            caseBits = byte >= 'a' && byte <= 'z' ? kLowBits * 0x20 : 0;
+            broadcast = kLowBits * byte;
+        }
+        std::uint64_t Matches(std::uint64_t bytes) const {
+            return ZeroBytes((bytes | caseBits) ^ broadcast);
+        }
+
+        std::uint64_t caseBits = 0;
+        std::uint64_t broadcast = 0;
+    };
+
+    bool MatchesAt(std::string_view text, std::size_t at) const {
+        for (std::size_t i = 0; i < word_.size(); ++i) {
+            if (FoldCase(text[at + i]) != word_[i]) {
+                return false;
+            }
+        }
+        return true;
+    }
+
     std::string_view word_;
-    std::array<std::size_t, 256> skip_;
+    ByteFilter first_;
+    ByteFilter last_;
 };
 
 bool IsFilterSpace(char c) {
@@ -98,15 +154,58 @@ std::uint64_t WordsInEntry(std::string_view entry, std::span<const std::string> 
     return entry != KnowledgeBase::kContextMarker ? WordsIn(entry, words, rules) : 0;
 }
 
+// Where reply `record` ends in the reply text.
+std::size_t ReplyEnd(const KnowledgeBase& knowledge, std::size_t record) {
+    const std::string_view reply = knowledge.Response(record);
+    return static_cast<std::size_t>(reply.data() - knowledge.ReplyText().data()) + reply.size();
+}
+
+// Where the first byte beyond ASCII stands at or after `from`, or the text's size: eight bytes
+// at a time, as nearly all text is ASCII.
+std::size_t FirstNonAscii(std::string_view text, std::size_t from) {
+    constexpr std::uint64_t kHighBits = 0x8080808080808080u;
+    for (; from + 8 <= text.size(); from += 8) {
+        std::uint64_t chunk = 0;
+        std::memcpy(&chunk, text.data() + from, 8);
+        if ((chunk & kHighBits) != 0) {
+            break;
+        }
+    }
+    while (from < text.size() && static_cast<unsigned char>(text[from]) < 0x80) {
+        ++from;
+    }
+    return from;
+}
+
+// The first record from `record` on whose reply ends after `at`.
+std::size_t RecordHolding(const KnowledgeBase& knowledge, std::size_t record, std::size_t at) {
+    std::size_t last = knowledge.RecordCount();
+    while (record < last) {
+        const std::size_t middle = record + (last - record) / 2;
+        if (ReplyEnd(knowledge, middle) <= at) {
+            record = middle + 1;
+        } else {
+            last = middle;
+        }
+    }
+    return record;
+}
+
 // Sets the words' bits for every learned record whose reply holds more than ASCII, which the
-// search through the whole reply text does not fold.
+// search through the whole reply text does not fold. The reply text is searched whole for such
+// bytes, so that the records of ASCII replies are never visited.
 void MarkOtherReplies(const KnowledgeBase& knowledge, std::span<const std::string> words,
                       const TextRules& rules, std::vector<std::uint64_t>* found) {
-    for (std::size_t record = kSeedResponseCount; record < knowledge.RecordCount(); ++record) {
-        const std::string_view reply = knowledge.Response(record);
-        if (!IsAscii(reply)) {
-            (*found)[record - kSeedResponseCount] |= WordsIn(reply, words, rules);
-        }
+    if (knowledge.RecordCount() <= kSeedResponseCount) {
+        return;
+    }
+    const std::string_view text =
+        knowledge.ReplyText().substr(0, ReplyEnd(knowledge, knowledge.RecordCount() - 1));
+    std::size_t record = kSeedResponseCount;
+    for (std::size_t at = FirstNonAscii(text, ReplyEnd(knowledge, record - 1)); at < text.size();
+         at = FirstNonAscii(text, ReplyEnd(knowledge, record))) {
+        record = RecordHolding(knowledge, record, at);
+        (*found)[record - kSeedResponseCount] |= WordsIn(knowledge.Response(record), words, rules);
     }
 }
 
@@ -116,10 +215,7 @@ void MarkReplies(const KnowledgeBase& knowledge, const std::string& word, std::u
                  std::vector<std::uint64_t>* found) {
     const std::string_view text = knowledge.ReplyText();
     const FoldedSearcher searcher(word);
-    const auto replyEnd = [&](std::size_t record) {
-        const std::string_view reply = knowledge.Response(record);
-        return static_cast<std::size_t>(reply.data() - text.data()) + reply.size();
-    };
+    const auto replyEnd = [&](std::size_t record) { return ReplyEnd(knowledge, record); };
     if (knowledge.RecordCount() <= kSeedResponseCount) {
         return;
     }

@@ -2,12 +2,27 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace wobbet {
+
+// A whole file's bytes, there for as long as the object lives.
+class FileContent {
+public:
+    virtual ~FileContent() = default;
+    virtual std::string_view Bytes() const = 0;
+};
+
+// A file's bytes read into memory.
+class CopiedContent final : public FileContent {
+public:
+    std::string bytes;
+    std::string_view Bytes() const override { return bytes; }
+};
 
 // The disk steps of loading and saving the knowledge file. The program uses the platform's own;
 // tests put one in front of it that can make any step fail.
@@ -38,6 +53,14 @@ public:
         if (result == ReadResult::kRead) {
             piece(bytes);
         }
+        return result;
+    }
+    // The whole content of the file, which the platform may map from the file rather than copy
+    // into memory: a large file is then read once, by the caller. May throw std::bad_alloc.
+    virtual ReadResult ReadContent(const std::string& path, std::unique_ptr<FileContent>* content) {
+        auto copied = std::make_unique<CopiedContent>();
+        const ReadResult result = ReadAll(path, &copied->bytes);
+        *content = std::move(copied);
         return result;
     }
     // Creates a new file for writing, readable by its owner only or, when a regular file exists

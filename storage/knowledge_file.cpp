@@ -101,8 +101,8 @@ void KnowledgeFile::FailLoad(ConversationHost& host, std::string_view reason) {
 void KnowledgeFile::LoadKnowledge(KnowledgeBase& knowledge, ConversationHost& host) {
     ReadOutcome outcome = ReadOutcome::kComplete;
     try {
-        std::string bytes;
-        switch (fileSystem_.ReadAll(path_, &bytes)) {
+        std::unique_ptr<FileContent> content;
+        switch (fileSystem_.ReadContent(path_, &content)) {
             case FileSystem::ReadResult::kMissing:
                 return;
             case FileSystem::ReadResult::kFailed:
@@ -111,7 +111,7 @@ void KnowledgeFile::LoadKnowledge(KnowledgeBase& knowledge, ConversationHost& ho
             case FileSystem::ReadResult::kRead:
                 break;
         }
-        outcome = ReadKnowledge(bytes, knowledge);
+        outcome = ReadKnowledge(content->Bytes(), knowledge);
     } catch (const std::bad_alloc&) {
         outcome = ReadOutcome::kOutOfMemory;
     }

@@ -112,6 +112,24 @@ TEST_F(CurationTest, EditsListsFiltersAndRemovesOnlyLearnedRecordsAndTalkFollows
     EXPECT_EQ(replies("red;purple;gamma;"), "One;Hello.;Two lines;");
 }
 
+// Replies beyond ASCII are found in the reply text as a whole; each counts for its own record.
+TEST_F(CurationTest, FilterFoldsRepliesBeyondAsciiAmongOthers) {
+    Append(engine.Knowledge(),
+           "One;\xC3\x87"
+           "a VA;Two;D\xC3\xA9j\xC3\xA0 vu;",
+           "A;;B;;C;;D;;");
+    std::string found;
+    for (const char* filter : {"va", "VU", "one"}) {
+        for (std::size_t record : FilterLearnedRecords(engine.Knowledge(), filter, rules)) {
+            found.append(engine.Knowledge().Response(record)).push_back(';');
+        }
+        found += '|';
+    }
+    EXPECT_EQ(found,
+              "\xC3\x87"
+              "a VA;|D\xC3\xA9j\xC3\xA0 vu;|One;|");
+}
+
 TEST_F(CurationTest, SerialsKeepNamingTheirRepliesThroughRemovalsAndNewRecords) {
     KnowledgeBase& knowledge = engine.Knowledge();
     Append(knowledge, "R7;R8;R9;R10;R11;R12;R13;", "A;;A;;A;;A;;A;;A;;A;;");
