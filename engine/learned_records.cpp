@@ -127,11 +127,6 @@ bool ContainsFolded(std::string_view text, std::string_view foldedWord) {
     return FoldedSearcher(foldedWord).Find(text, 0) != std::string_view::npos;
 }
 
-bool IsAscii(std::string_view text) {
-    return std::all_of(text.begin(), text.end(),
-                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-}
-
 // The bits of the words that the text holds. The searcher folds the case of ASCII itself; any
 // other text is folded by the rules first.
 std::uint64_t WordsIn(std::string_view text, std::span<const std::string> words,

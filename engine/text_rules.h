@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -22,5 +23,11 @@ public:
     // folds to the same text in lower case under every rule.
     virtual std::string FoldCase(std::string_view text) const = 0;
 };
+
+// Whether the text is plain ASCII, which every rule reads as the byte rule does.
+inline bool IsAscii(std::string_view text) {
+    return std::all_of(text.begin(), text.end(),
+                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
 
 }  // namespace wobbet

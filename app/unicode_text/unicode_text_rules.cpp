@@ -20,11 +20,6 @@ constexpr int kMarkRunLimit = 30;
 constexpr UChar32 kGraphemeJoiner = 0x034F;
 constexpr std::uint32_t kWordCategories = U_GC_L_MASK | U_GC_M_MASK | U_GC_N_MASK;
 
-bool IsAscii(std::string_view text) {
-    return std::all_of(text.begin(), text.end(),
-                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-}
-
 // The well-formed characters of the text; each ill-formed sequence is left out, so that the
 // pieces on either side join.
 icu::UnicodeString DecodeWellFormed(std::string_view text) {
