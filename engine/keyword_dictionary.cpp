@@ -1,7 +1,7 @@
 #include "engine/keyword_dictionary.h"
 
 #include <algorithm>
-#include <array>
+#include <bit>
 #include <cstring>
 
 #include "engine/room_for_one.h"
@@ -9,18 +9,24 @@
 namespace wobbet {
 namespace {
 
-std::uint64_t ByteAt(const char* bytes, std::size_t at) {
+inline std::uint64_t ByteAt(const char* bytes, std::size_t at) {
     return static_cast<unsigned char>(bytes[at]);
 }
 
-std::uint64_t FourBytesAt(const char* bytes) {
+// The first byte in the lowest, in one load where the processor orders bytes so.
+inline std::uint64_t FourBytesAt(const char* bytes) {
+    if constexpr (std::endian::native == std::endian::little) {
+        std::uint32_t four = 0;
+        std::memcpy(&four, bytes, sizeof four);
+        return four;
+    }
     return ByteAt(bytes, 0) | ByteAt(bytes, 1) << 8 | ByteAt(bytes, 2) << 16 |
            ByteAt(bytes, 3) << 24;
 }
 
 // The bytes of a text shorter than eight bytes, the first in the lowest, read in at most two
 // loads that overlap rather than a byte at a time.
-std::uint64_t ShortChunk(const char* bytes, std::size_t size) {
+inline std::uint64_t ShortChunk(const char* bytes, std::size_t size) {
     if (size >= 4) {
         return FourBytesAt(bytes) | FourBytesAt(bytes + size - 4) << (8 * (size - 4));
     }
@@ -31,39 +37,45 @@ std::uint64_t ShortChunk(const char* bytes, std::size_t size) {
            ByteAt(bytes, size - 1) << (8 * (size - 1));
 }
 
-// Keyword entries are short words: eight bytes at a time, each mixed in by a multiplication,
-// and the high bits folded into the low ones that pick the slot.
-std::uint32_t HashOf(std::string_view text) {
-    constexpr std::uint64_t kMultiplier = 0x9E3779B97F4A7C15u;
-    std::uint64_t hash = text.size() * kMultiplier;
-    std::size_t at = 0;
-    for (; at + 8 <= text.size(); at += 8) {
-        std::uint64_t chunk = 0;
-        std::memcpy(&chunk, text.data() + at, 8);
-        hash = (hash ^ chunk) * kMultiplier;
-        hash ^= hash >> 29;
-    }
-    if (at < text.size()) {
-        hash = (hash ^ ShortChunk(text.data() + at, text.size() - at)) * kMultiplier;
-        hash ^= hash >> 29;
-    }
-    hash *= kMultiplier;
-    return static_cast<std::uint32_t>(hash >> 32);
-}
-
 // A slot's head holds the first bytes of its entry and the entry's length, which together are the
 // whole of an entry this short: most keywords are short words.
 constexpr std::size_t kWholeInHead = 7;
 
-std::uint64_t HeadOf(std::string_view text) {
+inline std::uint64_t HeadOf(std::string_view text) {
     const std::uint64_t bytes = text.size() <= kWholeInHead
                                     ? ShortChunk(text.data(), text.size())
                                     : FourBytesAt(text.data()) | FourBytesAt(text.data() + 3) << 24;
     return bytes | std::uint64_t{std::min<std::size_t>(text.size(), UINT8_MAX)} << 56;
 }
 
-bool WholeInHead(std::uint64_t head) {
+inline bool WholeInHead(std::uint64_t head) {
     return (head >> 56) <= kWholeInHead;
+}
+
+constexpr std::uint64_t kMultiplier = 0x9E3779B97F4A7C15u;
+
+inline std::uint64_t Mix(std::uint64_t hash, std::uint64_t chunk) {
+    hash = (hash ^ chunk) * kMultiplier;
+    return hash ^ hash >> 29;
+}
+
+// A short entry's hash is its head's, mixed; a longer one mixes in all its bytes, eight at a
+// time. The high bits are folded into the low ones that pick the slot.
+inline std::uint32_t HashOf(std::string_view text, std::uint64_t head) {
+    std::uint64_t hash = Mix(0, head);
+    if (!WholeInHead(head)) {
+        std::size_t at = 0;
+        for (; at + 8 <= text.size(); at += 8) {
+            std::uint64_t chunk = 0;
+            std::memcpy(&chunk, text.data() + at, 8);
+            hash = Mix(hash, chunk);
+        }
+        if (at < text.size()) {
+            hash = Mix(hash, ShortChunk(text.data() + at, text.size() - at));
+        }
+    }
+    hash *= kMultiplier;
+    return static_cast<std::uint32_t>(hash >> 32);
 }
 
 // Equality without a library call, as keyword entries are a few bytes long.
@@ -86,9 +98,11 @@ std::size_t KeywordDictionary::SlotOf(std::string_view text, std::uint32_t hash,
     const std::size_t mask = slots_.size() - 1;
     for (std::size_t slot = hash & mask;; slot = (slot + 1) & mask) {
         const Slot& candidate = slots_[slot];
+        // A short entry is known by its head alone.
         if (candidate.id == kEmptySlot ||
-            (candidate.hash == hash && candidate.head == head &&
-             (WholeInHead(head) || SameText(texts_[candidate.id], text)))) {
+            (candidate.head == head &&
+             (WholeInHead(head) ||
+              (candidate.hash == hash && SameText(texts_[candidate.id], text))))) {
             return slot;
         }
     }
@@ -98,60 +112,34 @@ std::uint32_t KeywordDictionary::Find(std::string_view text) const {
     if (slots_.empty()) {
         return kNotFound;
     }
-    const std::uint32_t id = slots_[SlotOf(text, HashOf(text), HeadOf(text))].id;
+    const std::uint64_t head = HeadOf(text);
+    const std::uint32_t id = slots_[SlotOf(text, HashOf(text, head), head)].id;
     return id == kEmptySlot ? kNotFound : id;
 }
 
 std::uint32_t KeywordDictionary::Intern(std::string_view text) {
     Reserve(1);
-    return InternHashed(text, HashOf(text), HeadOf(text));
+    const std::uint64_t head = HeadOf(text);
+    return InternHashed(text, HashOf(text, head), head);
 }
 
 void KeywordDictionary::InternAll(std::span<const std::string_view> texts, std::uint32_t* ids) {
-    constexpr std::size_t kBatch = kReadAheadBatch;
-    std::array<std::uint32_t, kBatch> hashes;
-    std::array<std::uint64_t, kBatch> heads;
-    for (std::size_t first = 0; first < texts.size(); first += kBatch) {
-        const std::span<const std::string_view> batch =
-            texts.subspan(first, std::min(kBatch, texts.size() - first));
-        Reserve(batch.size());
-        for (std::size_t i = 0; i < batch.size(); ++i) {
-            hashes[i] = HashOf(batch[i]);
-            heads[i] = HeadOf(batch[i]);
+    // Room for the texts a run at a time, since most are there already.
+    constexpr std::size_t kRun = 256;
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        if (i % kRun == 0) {
+            Reserve(std::min(kRun, texts.size() - i));
         }
-        if (slots_.size() * sizeof(Slot) > kCachedSlotsSize && !texts_.empty()) {
-            ReadAhead(std::span(hashes).first(batch.size()), std::span(heads).first(batch.size()));
-        }
-        for (std::size_t i = 0; i < batch.size(); ++i) {
-            ids[first + i] = InternHashed(batch[i], hashes[i], heads[i]);
-        }
+        const std::size_t mask = slots_.size() - 1;
+        const std::uint64_t head = HeadOf(texts[i]);
+        const std::uint32_t hash = HashOf(texts[i], head);
+        // Most entries are short words found in their first slot: few instructions each, so
+        // that the processor runs ahead to the next entries' slots while one is fetched.
+        const Slot& first = slots_[hash & mask];
+        ids[i] = first.head == head && first.id != kEmptySlot && WholeInHead(head)
+                     ? first.id
+                     : InternHashed(texts[i], hash, head);
     }
-}
-
-void KeywordDictionary::ReadAhead(std::span<const std::uint32_t> hashes,
-                                  std::span<const std::uint64_t> heads) {
-    // The reads of the whole batch are made first, slots, then entries, then texts, without
-    // branching on what they find: as none depends on another, the processor fetches them
-    // together instead of one after another. A slot that holds another text, or a text whole
-    // in its head, reads entry 0.
-    const std::size_t mask = slots_.size() - 1;
-    std::array<std::uint32_t, kReadAheadBatch> firstIds;
-    std::uint32_t readAhead = 0;
-    for (std::size_t i = 0; i < hashes.size(); ++i) {
-        readAhead += slots_[hashes[i] & mask].id;
-    }
-    for (std::size_t i = 0; i < hashes.size(); ++i) {
-        const Slot& slot = slots_[hashes[i] & mask];
-        const bool readsEntry = slot.hash == hashes[i] && slot.head == heads[i] &&
-                                slot.id != kEmptySlot && !WholeInHead(heads[i]);
-        firstIds[i] = readsEntry ? slot.id : 0;
-        readAhead += static_cast<std::uint32_t>(texts_[firstIds[i]].size());
-    }
-    for (std::size_t i = 0; i < hashes.size(); ++i) {
-        const std::string_view text = texts_[firstIds[i]];
-        readAhead += text.empty() ? 0u : static_cast<unsigned char>(text.back());
-    }
-    readAhead_ += readAhead;
 }
 
 std::uint32_t KeywordDictionary::InternHashed(std::string_view text, std::uint32_t hash,

@@ -25,8 +25,7 @@ public:
 
     // The number of the text, adding it when it is new.
     std::uint32_t Intern(std::string_view text);
-    // Interns each of the texts into ids, in order, as many Intern calls would, but quicker
-    // when the dictionary is larger than the processor's caches.
+    // Interns each of the texts into ids, in order, as many Intern calls would, but quicker.
     void InternAll(std::span<const std::string_view> texts, std::uint32_t* ids);
     // The number of the text, or kNotFound.
     std::uint32_t Find(std::string_view text) const;
@@ -48,15 +47,10 @@ private:
         std::uint64_t head;
     };
     static constexpr std::uint32_t kEmptySlot = UINT32_MAX;
-    static constexpr std::size_t kReadAheadBatch = 64;
-    // Slots beyond this size are mostly out of the caches, so InternAll reads ahead.
-    static constexpr std::size_t kCachedSlotsSize = 512 * 1024;
     static constexpr std::size_t kBlockSize = 64 * 1024;
 
     std::size_t SlotOf(std::string_view text, std::uint32_t hash, std::uint64_t head) const;
     std::uint32_t InternHashed(std::string_view text, std::uint32_t hash, std::uint64_t head);
-    // Reads what interning a batch of texts with these hashes and heads will read.
-    void ReadAhead(std::span<const std::uint32_t> hashes, std::span<const std::uint64_t> heads);
     // Makes room for `more` entries more.
     void Reserve(std::size_t more);
     std::string_view Store(std::string_view text);
@@ -71,8 +65,6 @@ private:
     std::vector<std::unique_ptr<char[]>> blocks_;
     std::size_t blockUsed_ = 0;
     std::size_t blockCapacity_ = 0;
-    // Where InternAll leaves what it read ahead, so that the reads are not optimised away.
-    std::uint32_t readAhead_ = 0;
 };
 
 }  // namespace wobbet
