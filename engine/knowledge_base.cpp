@@ -154,6 +154,41 @@ void KnowledgeBase::AppendKeyword(std::string_view entry) {
     }
 }
 
+void KnowledgeBase::AppendKeywords(std::span<const std::string_view> entries) {
+    NumberPending();
+    const std::size_t first = keywordIds_.size();
+    if (entries.size() > kPositionLimit - first) {
+        throw std::bad_alloc();
+    }
+    const auto terminators = static_cast<std::size_t>(
+        std::count_if(entries.begin(), entries.end(),
+                      [](std::string_view entry) { return entry == kTerminator; }));
+    // Room first, so that a failure appends nothing.
+    ReserveMore(&keywordIds_, entries.size());
+    ReserveMore(&groupTerminators_, terminators + 1);
+    keywordIds_.resize(first + entries.size());
+    try {
+        dictionary_.InternAll(entries, keywordIds_.data() + first);
+    } catch (...) {
+        keywordIds_.resize(first);
+        throw;
+    }
+    // Every entry is written as a terminator's position, but only a terminator's is kept: a
+    // branch would guess wrong at most terminators.
+    const std::size_t before = groupTerminators_.size();
+    groupTerminators_.resize(before + terminators + 1);
+    Position* terminator = groupTerminators_.data() + before;
+    for (std::size_t entry = first; entry < keywordIds_.size(); ++entry) {
+        *terminator = static_cast<Position>(entry);
+        terminator += keywordIds_[entry] == KeywordIndex::kTerminatorId ? 1 : 0;
+    }
+    groupTerminators_.pop_back();
+    if (terminators > 0) {
+        groupCount_ += static_cast<std::uint32_t>(terminators);
+        groupedEntries_ = groupTerminators_.back() + std::size_t{1};
+    }
+}
+
 void KnowledgeBase::NumberPending() {
     std::array<std::string_view, kPendingLimit> entries;
     for (std::size_t i = 0; i < pendingEnds_.size(); ++i) {

@@ -2,27 +2,12 @@
 
 #include <cstdint>
 #include <functional>
-#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace wobbet {
-
-// A whole file's bytes, there for as long as the object lives.
-class FileContent {
-public:
-    virtual ~FileContent() = default;
-    virtual std::string_view Bytes() const = 0;
-};
-
-// A file's bytes read into memory.
-class CopiedContent final : public FileContent {
-public:
-    std::string bytes;
-    std::string_view Bytes() const override { return bytes; }
-};
 
 // The disk steps of loading and saving the knowledge file. The program uses the platform's own;
 // tests put one in front of it that can make any step fail.
@@ -55,14 +40,6 @@ public:
         }
         return result;
     }
-    // The whole content of the file, which the platform may map from the file rather than copy
-    // into memory: a large file is then read once, by the caller. May throw std::bad_alloc.
-    virtual ReadResult ReadContent(const std::string& path, std::unique_ptr<FileContent>* content) {
-        auto copied = std::make_unique<CopiedContent>();
-        const ReadResult result = ReadAll(path, &copied->bytes);
-        *content = std::move(copied);
-        return result;
-    }
     // Creates a new file for writing, readable by its owner only or, when a regular file exists
     // at `permissionsFrom`, with that file's permissions, and its owner and group where the
     // system allows. Fails rather than open anything that already exists at the path, a link
@@ -93,6 +70,8 @@ public:
     // The file a path leads to: links followed to their final target, which need not exist yet,
     // in a folder named without links.
     virtual std::string FinalTarget(const std::string& path) { return path; }
+    // The size of the file at the path, where it can be known: a hint, as it may change.
+    virtual std::optional<std::uint64_t> SizeOf(const std::string&) { return std::nullopt; }
     // Whether this process may put a new file at the path: the file, if there is one, and the
     // folder that holds it (or would, once made) are writable.
     virtual bool MayWrite(const std::string&) { return true; }

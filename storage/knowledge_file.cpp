@@ -99,19 +99,23 @@ void KnowledgeFile::FailLoad(ConversationHost& host, std::string_view reason) {
 }
 
 void KnowledgeFile::LoadKnowledge(KnowledgeBase& knowledge, ConversationHost& host) {
+    const KnowledgeBase::Extent before = knowledge.Size();
     ReadOutcome outcome = ReadOutcome::kComplete;
     try {
-        std::unique_ptr<FileContent> content;
-        switch (fileSystem_.ReadContent(path_, &content)) {
+        KnowledgeReader reader(knowledge, fileSystem_.SizeOf(path_).value_or(0));
+        switch (fileSystem_.ReadInPieces(
+            path_, [&reader](std::string_view piece) { return reader.Read(piece); })) {
             case FileSystem::ReadResult::kMissing:
                 return;
             case FileSystem::ReadResult::kFailed:
+                // Records from the pieces read before the failure go with the rest.
+                knowledge.TruncateTo(before);
                 FailLoad(host, kLoadFailedMessage);
                 return;
             case FileSystem::ReadResult::kRead:
                 break;
         }
-        outcome = ReadKnowledge(content->Bytes(), knowledge);
+        outcome = reader.Finish();
     } catch (const std::bad_alloc&) {
         outcome = ReadOutcome::kOutOfMemory;
     }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <array>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -27,6 +29,44 @@ enum class WriteOutcome {
 // break still counts. A file that ends inside a record has that record's group closed, so that
 // records learned later keep their own keywords. What was read before a stop stays appended.
 ReadOutcome ReadKnowledge(std::string_view bytes, KnowledgeBase& knowledge);
+
+// Reads as ReadKnowledge does from bytes handed over a piece at a time, so that a large file
+// need not be held whole; a line may span pieces.
+class KnowledgeReader {
+public:
+    // The file's expected size, where known, lets the tables make room once for all of it.
+    explicit KnowledgeReader(KnowledgeBase& knowledge, std::uint64_t expectedBytes = 0);
+
+    // Appends the records the piece's lines complete. False once reading has stopped.
+    bool Read(std::string_view piece);
+    // Takes the last line, which needs no line break, and tells how reading ended.
+    ReadOutcome Finish();
+
+private:
+    void TakeLine(std::string_view line);
+    void AppendEntries();
+    // Makes room for the rest of the file, from what its first bytes held.
+    void ReserveForTheRest();
+
+    // Keyword entries wait in a batch, as views into the piece, to be numbered together.
+    static constexpr std::size_t kBatchSize = 256;
+    // Bytes read before the room for the rest is judged.
+    static constexpr std::uint64_t kSampleBytes = 1 << 20;
+
+    KnowledgeBase& knowledge_;
+    std::array<std::string_view, kBatchSize> entries_;
+    std::size_t entryCount_ = 0;
+    // The start of a line that the next piece ends.
+    std::string partialLine_;
+    bool expectingReply_ = true;
+    ReadOutcome outcome_ = ReadOutcome::kComplete;
+    std::uint64_t expectedBytes_;
+    std::uint64_t readBytes_ = 0;
+    bool reserved_ = false;
+    // The tables before reading, to tell what the first bytes added.
+    KnowledgeBase::Extent startExtent_;
+    std::size_t startReplyBytes_;
+};
 
 // Replaces *bytes by the learned records (everything after the built-in ones), each line ended
 // by CR LF. Throws std::bad_alloc when memory runs out.

@@ -2,7 +2,6 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/file.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -55,34 +54,6 @@ private:
     int fd_;
 };
 
-// A file's bytes mapped read-only, unmapped when it goes.
-class MappedContent final : public FileContent {
-public:
-    MappedContent() = default;
-    MappedContent(const MappedContent&) = delete;
-    MappedContent& operator=(const MappedContent&) = delete;
-    ~MappedContent() override {
-        if (bytes_ != nullptr) {
-            munmap(bytes_, size_);
-        }
-    }
-
-    bool Map(int fd, std::size_t size) {
-        void* const bytes = mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0);
-        if (bytes == MAP_FAILED) {
-            return false;
-        }
-        bytes_ = bytes;
-        size_ = size;
-        return true;
-    }
-    std::string_view Bytes() const override { return {static_cast<const char*>(bytes_), size_}; }
-
-private:
-    void* bytes_ = nullptr;
-    std::size_t size_ = 0;
-};
-
 class PosixFileSystem final : public FileSystem {
 public:
     ReadResult ReadAll(const std::string& path, std::string* bytes) override {
@@ -120,25 +91,12 @@ public:
         }
     }
 
-    ReadResult ReadContent(const std::string& path,
-                           std::unique_ptr<FileContent>* content) override {
-        const OwnedDescriptor file(open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-        if (!file.Valid()) {
-            return errno == ENOENT ? ReadResult::kMissing : ReadResult::kFailed;
-        }
+    std::optional<std::uint64_t> SizeOf(const std::string& path) override {
         struct stat status {};
-        if (fstat(file.Get(), &status) == 0 && S_ISREG(status.st_mode) && status.st_size > 0) {
-            auto mapped = std::make_unique<MappedContent>();
-            if (mapped->Map(file.Get(), static_cast<std::size_t>(status.st_size))) {
-                *content = std::move(mapped);
-                return ReadResult::kRead;
-            }
+        if (stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) {
+            return std::nullopt;
         }
-        // Anything that cannot be mapped, an empty file included, is read as ReadAll reads it.
-        auto copied = std::make_unique<CopiedContent>();
-        const ReadResult result = ReadOpenFile(file.Get(), &copied->bytes);
-        *content = std::move(copied);
-        return result;
+        return static_cast<std::uint64_t>(status.st_size);
     }
 
     std::optional<Handle> CreateNew(const std::string& path,

@@ -36,6 +36,38 @@ TEST_P(ReadTest, AppendsTheRecordsAndWritesThemBackStably) {
     reread.LoadSeedTables();
     EXPECT_EQ(ReadKnowledge(bytes, reread), ReadOutcome::kComplete);
     EXPECT_EQ(Learned(reread, 0, 0), Learned(knowledge, 0, 0));
+
+    // A byte at a time, so that every line, and CR LF itself, spans pieces.
+    KnowledgeBase inPieces;
+    inPieces.LoadSeedTables();
+    KnowledgeReader reader(inPieces);
+    for (const char& byte : GetParam().bytes) {
+        reader.Read(std::string_view(&byte, 1));
+    }
+    EXPECT_EQ(reader.Finish(), GetParam().outcome);
+    EXPECT_EQ(Learned(inPieces), GetParam().learned);
+}
+
+// Lines of every length up to past the 64 bytes that the line search takes at once, read whole
+// and a byte at a time, which searches the bytes one by one.
+TEST(KnowledgeReaderTest, ReadsLongFilesAsTheirPieces) {
+    std::string bytes;
+    for (std::size_t length = 1; length < 150; ++length) {
+        bytes += std::string(length, 'r') + "\r" + std::string(length % 7, 'x') + "\r\n" +
+                 std::string(length % 9 + 1, 'K') + (length % 2 == 0 ? "\n" : "\r\n") + "\r\n";
+    }
+    KnowledgeBase whole;
+    KnowledgeBase inPieces;
+    KnowledgeReader reader(inPieces);
+    for (const char& byte : bytes) {
+        reader.Read(std::string_view(&byte, 1));
+    }
+    ASSERT_EQ(reader.Finish(), ReadOutcome::kComplete);
+    ASSERT_EQ(ReadKnowledge(bytes, whole), ReadOutcome::kComplete);
+    EXPECT_EQ(whole.ResponseCount(), 149u);
+    EXPECT_EQ(whole.Response(99), std::string(100, 'r') + "\r" + std::string(2, 'x'));
+    EXPECT_EQ(whole.Keyword(2 * 99), std::string(2, 'K'));
+    EXPECT_EQ(Learned(inPieces, 0, 0), Learned(whole, 0, 0));
 }
 
 constexpr const char* kExample = "Fine, thanks;Nice weather today.;|HELLO;!;GOOD;MORNING;;;";
