@@ -6,12 +6,26 @@
 
 namespace wobbet {
 
+void KeywordIndex::PackedGroups::WriteDistance(std::uint32_t distance, std::uint8_t** at) {
+    for (; distance >= 0x80; distance >>= 7) {
+        *(*at)++ = static_cast<std::uint8_t>(distance | 0x80);
+    }
+    *(*at)++ = static_cast<std::uint8_t>(distance);
+}
+
+std::size_t KeywordIndex::PackedGroups::DistanceSize(std::uint32_t distance) {
+    std::size_t size = 1;
+    for (; distance >= 0x80; distance >>= 7) {
+        ++size;
+    }
+    return size;
+}
+
 KeywordIndex::Groups KeywordIndex::GroupsOf(const Postings& postings, std::uint32_t id) {
     Groups groups;
-    if (std::size_t{id} + 1 < postings.start.size()) {
+    if (id < postings.count.size()) {
         groups.rebuilt =
-            std::span(postings.groups)
-                .subspan(postings.start[id], postings.start[id + 1] - postings.start[id]);
+            PackedGroups(postings.bytes.data() + postings.start[id], postings.count[id]);
     }
     if (const auto recent = postings.recent.find(id); recent != postings.recent.end()) {
         groups.recent = recent->second;
@@ -19,32 +33,12 @@ KeywordIndex::Groups KeywordIndex::GroupsOf(const Postings& postings, std::uint3
     return groups;
 }
 
-bool KeywordIndex::AlreadyInGroup(std::uint32_t id, std::size_t idCount) {
-    if (!groupMarked_) {
-        const auto holds = [id](const std::vector<std::uint32_t>& ids) {
-            return std::find(ids.begin(), ids.end(), id) != ids.end();
-        };
-        // Groups are short: looking through them beats marking words in a large array.
-        if (groupPrimary_.size() + groupContext_.size() < kShortGroup) {
-            return holds(groupPrimary_) || holds(groupContext_);
-        }
-        // A long group: mark what it holds so far, and look further words up by mark. A new
-        // mark forgets the previous group's; on wrapping, all are forgotten.
-        if (lastMarkOf_.size() < idCount) {
-            lastMarkOf_.resize(idCount, 0);
-        }
-        if (++mark_ == 0) {
-            std::fill(lastMarkOf_.begin(), lastMarkOf_.end(), 0);
-            mark_ = 1;
-        }
-        for (const std::vector<std::uint32_t>* ids : {&groupPrimary_, &groupContext_}) {
-            for (std::uint32_t held : *ids) {
-                lastMarkOf_[held] = mark_;
-            }
-        }
-        groupMarked_ = true;
+void KeywordIndex::NextMark() {
+    // On wrapping, every mark is forgotten.
+    if (++mark_ == 0) {
+        std::fill(lastMarkOf_.begin(), lastMarkOf_.end(), 0);
+        mark_ = 1;
     }
-    return lastMarkOf_[id] == mark_;
 }
 
 template <typename OnGroup>
@@ -53,13 +47,16 @@ void KeywordIndex::ForEachGroup(std::span<const std::uint32_t> entries, std::siz
                                 OnGroup onGroup) {
     // Entries the program makes never hold a space; then there is nothing to look up.
     const bool mayHoldSpaces = dictionary.CountContainingSpace() > 0;
+    if (lastMarkOf_.size() < dictionary.Size()) {
+        lastMarkOf_.resize(dictionary.Size(), 0);
+    }
     std::uint32_t group = firstGroup;
     std::size_t groupStart = begin;
     bool inContext = false;
     bool irregular = false;
     groupPrimary_.clear();
     groupContext_.clear();
-    groupMarked_ = false;
+    NextMark();
     for (std::size_t position = begin; position < entries.size(); ++position) {
         const std::uint32_t id = entries[position];
         if (id == kTerminatorId) {
@@ -74,14 +71,12 @@ void KeywordIndex::ForEachGroup(std::span<const std::uint32_t> entries, std::siz
             irregular = false;
             groupPrimary_.clear();
             groupContext_.clear();
-            groupMarked_ = false;
+            NextMark();
         } else if (id == kContextMarkerId) {
             inContext = true;
-        } else if (!AlreadyInGroup(id, dictionary.Size())) {
+        } else if (lastMarkOf_[id] != mark_) {
+            lastMarkOf_[id] = mark_;
             (inContext ? groupContext_ : groupPrimary_).push_back(id);
-            if (groupMarked_) {
-                lastMarkOf_[id] = mark_;
-            }
             irregular = irregular || (mayHoldSpaces && dictionary.ContainsSpace(id));
         }
     }
@@ -115,40 +110,52 @@ void KeywordIndex::CatchUp(std::span<const std::uint32_t> entries, std::uint32_t
 
 void KeywordIndex::Rebuild(std::span<const std::uint32_t> entries,
                            const KeywordDictionary& dictionary) {
-    // First count each keyword's groups, then place them.
+    // First size each keyword's packed groups, then pack them; both passes follow each keyword's
+    // last group in each section, to take the distance from it.
     const std::size_t ids = dictionary.Size();
-    primary_.start.assign(ids + 1, 0);
-    context_.start.assign(ids + 1, 0);
-    ForEachGroup(entries, 0, 0, dictionary,
-                 [this](std::uint32_t, const std::vector<std::uint32_t>& primaryIds,
-                        const std::vector<std::uint32_t>& contextIds) {
-                     for (std::uint32_t id : primaryIds) {
-                         ++primary_.start[id + 1];
-                     }
-                     for (std::uint32_t id : contextIds) {
-                         ++context_.start[id + 1];
-                     }
-                 });
+    std::vector<std::uint32_t> lastPrimary(ids);
+    std::vector<std::uint32_t> lastContext(ids);
+    const auto forEachPosting = [&](auto onPosting) {
+        std::fill(lastPrimary.begin(), lastPrimary.end(), 0);
+        std::fill(lastContext.begin(), lastContext.end(), 0);
+        irregularGroups_.clear();
+        ForEachGroup(entries, 0, 0, dictionary,
+                     [&](std::uint32_t group, const std::vector<std::uint32_t>& primaryIds,
+                         const std::vector<std::uint32_t>& contextIds) {
+                         for (std::uint32_t id : primaryIds) {
+                             onPosting(&primary_, id, group - lastPrimary[id]);
+                             lastPrimary[id] = group;
+                         }
+                         for (std::uint32_t id : contextIds) {
+                             onPosting(&context_, id, group - lastContext[id]);
+                             lastContext[id] = group;
+                         }
+                     });
+    };
     for (Postings* postings : {&primary_, &context_}) {
+        postings->start.assign(ids + 1, 0);
+        postings->count.assign(ids, 0);
+    }
+    forEachPosting([](Postings* postings, std::uint32_t id, std::uint32_t distance) {
+        postings->start[id + 1] += PackedGroups::DistanceSize(distance);
+        ++postings->count[id];
+    });
+    std::vector<std::uint8_t*> primaryNext(ids);
+    std::vector<std::uint8_t*> contextNext(ids);
+    for (auto [postings, next] :
+         {std::pair(&primary_, &primaryNext), std::pair(&context_, &contextNext)}) {
         for (std::size_t id = 0; id < ids; ++id) {
             postings->start[id + 1] += postings->start[id];
         }
-        postings->groups.resize(postings->start[ids]);
+        postings->bytes.resize(postings->start[ids]);
+        for (std::size_t id = 0; id < ids; ++id) {
+            (*next)[id] = postings->bytes.data() + postings->start[id];
+        }
     }
-    // The second pass finds the irregular groups again.
-    irregularGroups_.clear();
-    std::vector<std::size_t> primaryNext(primary_.start.begin(), primary_.start.end() - 1);
-    std::vector<std::size_t> contextNext(context_.start.begin(), context_.start.end() - 1);
-    ForEachGroup(entries, 0, 0, dictionary,
-                 [&](std::uint32_t group, const std::vector<std::uint32_t>& primaryIds,
-                     const std::vector<std::uint32_t>& contextIds) {
-                     for (std::uint32_t id : primaryIds) {
-                         primary_.groups[primaryNext[id]++] = group;
-                     }
-                     for (std::uint32_t id : contextIds) {
-                         context_.groups[contextNext[id]++] = group;
-                     }
-                 });
+    forEachPosting([&](Postings* postings, std::uint32_t id, std::uint32_t distance) {
+        PackedGroups::WriteDistance(distance,
+                                    postings == &primary_ ? &primaryNext[id] : &contextNext[id]);
+    });
 }
 
 void KeywordIndex::AddRecent(std::span<const std::uint32_t> entries,
@@ -166,23 +173,30 @@ void KeywordIndex::AddRecent(std::span<const std::uint32_t> entries,
 }
 
 void KeywordIndex::RenumberPostings(Postings* postings, std::span<const std::uint32_t> newGroupOf) {
-    // Lists keep their order, as groups keep theirs.
-    std::size_t write = 0;
-    for (std::size_t id = 0; id + 1 < postings->start.size(); ++id) {
-        const std::size_t begin = postings->start[id];
-        const std::size_t end = postings->start[id + 1];
-        postings->start[id] = write;
-        for (std::size_t read = begin; read < end; ++read) {
-            const std::uint32_t group = newGroupOf[postings->groups[read]];
+    // Lists keep their order, as groups keep theirs, and are packed again where they stand: a
+    // distance between new numbers is never longer than the ones between the old it replaces.
+    std::uint8_t* write = postings->bytes.data();
+    for (std::size_t id = 0; id < postings->count.size(); ++id) {
+        const std::uint8_t* read = postings->bytes.data() + postings->start[id];
+        postings->start[id] = static_cast<std::size_t>(write - postings->bytes.data());
+        std::uint32_t oldGroup = 0;
+        std::uint32_t lastKept = 0;
+        std::uint32_t kept = 0;
+        for (std::uint32_t i = 0; i < postings->count[id]; ++i) {
+            oldGroup += PackedGroups::ReadDistance(&read);
+            const std::uint32_t group = newGroupOf[oldGroup];
             if (group != kDropped) {
-                postings->groups[write++] = group;
+                PackedGroups::WriteDistance(group - lastKept, &write);
+                lastKept = group;
+                ++kept;
             }
         }
+        postings->count[id] = kept;
     }
     if (!postings->start.empty()) {
-        postings->start.back() = write;
+        postings->start.back() = static_cast<std::size_t>(write - postings->bytes.data());
+        postings->bytes.resize(postings->start.back());
     }
-    postings->groups.resize(write);
     for (auto it = postings->recent.begin(); it != postings->recent.end();) {
         std::erase_if(it->second, [&](std::uint32_t& group) {
             group = newGroupOf[group];

@@ -32,10 +32,47 @@ public:
         std::size_t terminatorEntry;
     };
 
+    // Groups in ascending order, each kept as its distance from the one before (the first from
+    // 0) in seven bits a byte, the top bit telling that more bytes follow: most distances take
+    // one byte or two, where a group number takes four.
+    class PackedGroups {
+    public:
+        PackedGroups() = default;
+        PackedGroups(const std::uint8_t* bytes, std::size_t count) : bytes_(bytes), count_(count) {}
+
+        std::size_t size() const { return count_; }
+        template <typename OnGroup>
+        void ForEach(OnGroup onGroup) const {
+            const std::uint8_t* at = bytes_;
+            std::uint32_t group = 0;
+            for (std::size_t i = 0; i < count_; ++i) {
+                group += ReadDistance(&at);
+                onGroup(group);
+            }
+        }
+
+        // Writes the distance at *at and moves *at past it.
+        static void WriteDistance(std::uint32_t distance, std::uint8_t** at);
+        static std::size_t DistanceSize(std::uint32_t distance);
+        static std::uint32_t ReadDistance(const std::uint8_t** at) {
+            std::uint32_t byte = *(*at)++;
+            std::uint32_t distance = byte & 0x7F;
+            for (unsigned shift = 7; (byte & 0x80) != 0; shift += 7) {
+                byte = *(*at)++;
+                distance |= (byte & 0x7F) << shift;
+            }
+            return distance;
+        }
+
+    private:
+        const std::uint8_t* bytes_ = nullptr;
+        std::size_t count_ = 0;
+    };
+
     // The groups of one keyword: those indexed by the last rebuild, then those added or
     // changed since, each part in ascending order.
     struct Groups {
-        std::span<const std::uint32_t> rebuilt;
+        PackedGroups rebuilt;
         std::span<const std::uint32_t> recent;
     };
 
@@ -72,9 +109,10 @@ public:
 private:
     // The groups of every keyword of one section.
     struct Postings {
-        // Rebuilt part: keyword id's groups are groups[start[id]] to groups[start[id + 1]].
+        // Rebuilt part: keyword id's count[id] groups are packed from bytes[start[id]] on.
         std::vector<std::size_t> start;
-        std::vector<std::uint32_t> groups;
+        std::vector<std::uint32_t> count;
+        std::vector<std::uint8_t> bytes;
         // Groups added since, by keyword id: the few keywords of recently learned records.
         std::unordered_map<std::uint32_t, std::vector<std::uint32_t>> recent;
     };
@@ -83,8 +121,8 @@ private:
     void Rebuild(std::span<const std::uint32_t> entries, const KeywordDictionary& dictionary);
     void AddRecent(std::span<const std::uint32_t> entries, const KeywordDictionary& dictionary);
     void RenumberPostings(Postings* postings, std::span<const std::uint32_t> newGroupOf);
-    // Whether the group being walked already holds the word.
-    bool AlreadyInGroup(std::uint32_t id, std::size_t idCount);
+    // Starts a new group's marks.
+    void NextMark();
     // Calls onGroup for each group that entries [begin, entries.size()) complete, numbering
     // them from firstGroup, with its distinct primary and context keywords.
     template <typename OnGroup>
@@ -100,11 +138,9 @@ private:
     std::uint32_t recentGroups_ = 0;
 
     // Scratch of ForEachGroup: the distinct words of the group being walked, by section, and
-    // for a long group, for each entry number the mark of the last group that held it.
-    static constexpr std::size_t kShortGroup = 16;
+    // for each entry number the mark of the last group that held it.
     std::vector<std::uint32_t> groupPrimary_;
     std::vector<std::uint32_t> groupContext_;
-    bool groupMarked_ = false;
     std::vector<std::uint32_t> lastMarkOf_;
     std::uint32_t mark_ = 0;
 };

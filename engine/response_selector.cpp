@@ -225,18 +225,18 @@ void ResponseSelector::CountHits(const KnowledgeBase& knowledge, const KeywordIn
     const std::span<std::uint8_t> counts = hits_.Bytes();
     for (std::uint32_t id : words_) {
         const KeywordIndex::Groups groups = index.PrimaryGroups(id);
-        for (std::span<const std::uint32_t> part : {groups.rebuilt, groups.recent}) {
-            if (denseGroupCount_ > 0) {
-                for (std::uint32_t group : part) {
-                    ++counts[group];
+        if (denseGroupCount_ > 0) {
+            const auto count = [counts](std::uint32_t group) { ++counts[group]; };
+            groups.rebuilt.ForEach(count);
+            std::for_each(groups.recent.begin(), groups.recent.end(), count);
+        } else {
+            const auto count = [this](std::uint32_t group) {
+                if (hits_.Add(group) == 1) {
+                    hitGroups_.push_back(group);
                 }
-            } else {
-                for (std::uint32_t group : part) {
-                    if (hits_.Add(group) == 1) {
-                        hitGroups_.push_back(group);
-                    }
-                }
-            }
+            };
+            groups.rebuilt.ForEach(count);
+            std::for_each(groups.recent.begin(), groups.recent.end(), count);
         }
     }
 }
@@ -246,13 +246,13 @@ void ResponseSelector::CountContextHits(const KnowledgeBase& knowledge, const Ke
     CollectKnownWords(lastResponse, knowledge.Dictionary(), &words_);
     for (std::uint32_t id : words_) {
         const KeywordIndex::Groups groups = index.ContextGroups(id);
-        for (std::span<const std::uint32_t> part : {groups.rebuilt, groups.recent}) {
-            for (std::uint32_t group : part) {
-                if (contextHits_.Add(group) == 1) {
-                    contextGroups_.push_back(group);
-                }
+        const auto count = [this](std::uint32_t group) {
+            if (contextHits_.Add(group) == 1) {
+                contextGroups_.push_back(group);
             }
-        }
+        };
+        groups.rebuilt.ForEach(count);
+        std::for_each(groups.recent.begin(), groups.recent.end(), count);
     }
 }
 
