@@ -144,9 +144,13 @@ std::string KnowledgeFile::Save(const KnowledgeBase& knowledge) {
     WriteOutcome outcome = WriteOutcome::kComplete;
     bool saved = false;
     try {
-        std::string bytes;
-        outcome = WriteKnowledge(knowledge, &bytes);
-        saved = WriteReplacement(bytes);
+        saved = WriteReplacement([this, &knowledge, &outcome](FileSystem::Handle file) {
+            // Piece by piece, so that the file's bytes are never all in memory at once.
+            outcome = WriteKnowledge(knowledge, [this, file](std::string_view piece) {
+                return fileSystem_.Write(file, piece);
+            });
+            return outcome != WriteOutcome::kStopped;
+        });
     } catch (const std::bad_alloc&) {
         // Lack of memory is one more way for the save to fail.
     }
@@ -175,7 +179,7 @@ void KnowledgeFile::RemoveLeftoverTemporaryFiles(const std::string& target,
     }
 }
 
-bool KnowledgeFile::WriteReplacement(std::string_view bytes) {
+bool KnowledgeFile::WriteReplacement(const std::function<bool(FileSystem::Handle)>& writeContent) {
     // Renaming over a link would put a plain file in its place.
     const std::string target = fileSystem_.FinalTarget(path_);
     // An installed copy's first save makes the folder that holds its knowledge.
@@ -192,7 +196,12 @@ bool KnowledgeFile::WriteReplacement(std::string_view bytes) {
     if (!file) {
         return false;
     }
-    const bool written = fileSystem_.Write(*file, bytes) && fileSystem_.Flush(*file);
+    bool written = false;
+    try {
+        written = writeContent(*file) && fileSystem_.Flush(*file);
+    } catch (const std::bad_alloc&) {
+        // Out of memory part-way fails like a full disk: the file is closed and removed below.
+    }
     const bool closed = fileSystem_.Close(*file);
     if (written && closed && fileSystem_.Replace(temporary, target)) {
         return true;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -63,7 +64,9 @@ public:
 
 private:
     void FailLoad(ConversationHost& host, std::string_view reason);
-    bool WriteReplacement(std::string_view bytes);
+    // Makes the temporary file and has writeContent fill it: false, and the file goes, when it
+    // returns false or runs out of memory.
+    bool WriteReplacement(const std::function<bool(FileSystem::Handle)>& writeContent);
     void RemoveLeftoverTemporaryFiles(const std::string& target, const std::string& directory);
 
     std::string path_;

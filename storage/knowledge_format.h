@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -22,7 +23,12 @@ enum class WriteOutcome {
     kComplete,
     // A learned keyword group has no reply; the bytes hold the complete records before it.
     kMisaligned,
+    // A piece was refused; nothing after it was passed on.
+    kStopped,
 };
+
+// Takes the next piece of the knowledge file's bytes; false stops the writing.
+using WritePiece = std::function<bool(std::string_view)>;
 
 // Appends the records held in the bytes behind the tables' current content, one entry per line.
 // CR LF and a lone LF end a line, a lone CR is part of its line and a last line without a line
@@ -68,8 +74,12 @@ private:
     std::size_t startReplyBytes_;
 };
 
-// Replaces *bytes by the learned records (everything after the built-in ones), each line ended
-// by CR LF. Throws std::bad_alloc when memory runs out.
+// Passes the learned records (everything after the built-in ones), each line ended by CR LF, to
+// `write` in order, in pieces of 256 KB or less: a save needs no copy of the whole file.
+// There is always at least one piece, empty when nothing was learned. Throws std::bad_alloc when
+// memory runs out.
+WriteOutcome WriteKnowledge(const KnowledgeBase& knowledge, const WritePiece& write);
+// The same bytes, replacing *bytes.
 WriteOutcome WriteKnowledge(const KnowledgeBase& knowledge, std::string* bytes);
 
 }  // namespace wobbet

@@ -109,5 +109,37 @@ TEST(WriteTest, WritesAsFarAsTheLastGroupGot) {
     EXPECT_EQ(bytes, "Whole\r\n\r\nCut short\r\nB\r\n");
 }
 
+// A file of many pieces, with lines longer than a piece, and a refused piece ending the writing.
+TEST(WriteTest, PiecesJoinToTheWholeFile) {
+    KnowledgeBase knowledge;
+    knowledge.LoadSeedTables();
+    const std::string longReply(600'000, 'r');
+    const std::string longKeyword(300'000, 'K');
+    Append(knowledge, longReply + ";", longKeyword + ";!;;");
+    std::string expected = longReply + "\r\n" + longKeyword + "\r\n!\r\n\r\n";
+    for (std::size_t i = 0; i < 30'000; ++i) {
+        const std::string reply = "Reply " + std::to_string(i);
+        const std::string keyword = "WORD" + std::to_string(i % 500) + std::string(i % 13, 'S');
+        Append(knowledge, reply + ";", keyword + ";;");
+        expected += reply + "\r\n" + keyword + "\r\n\r\n";
+    }
+    std::string joined;
+    std::size_t pieces = 0;
+    EXPECT_EQ(WriteKnowledge(knowledge,
+                             [&joined, &pieces](std::string_view piece) {
+                                 joined.append(piece);
+                                 ++pieces;
+                                 return piece.size() <= 256 * 1024;
+                             }),
+              WriteOutcome::kComplete);
+    EXPECT_GT(pieces, 4U);
+    EXPECT_TRUE(joined == expected);
+
+    std::size_t passed = 0;
+    EXPECT_EQ(WriteKnowledge(knowledge, [&passed](std::string_view) { return ++passed < 2; }),
+              WriteOutcome::kStopped);
+    EXPECT_EQ(passed, 2U);
+}
+
 }  // namespace
 }  // namespace wobbet::testing
