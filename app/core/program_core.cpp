@@ -36,12 +36,13 @@ ProgramCore::ProgramCore(ShellWindow& window, std::string knowledgePath,
     : window_(window),
       fileSystem_(fileSystem),
       engine_(*this, random_, textRules),
-      knowledgeFile_(std::move(knowledgePath), fileSystem) {
+      knowledgeFile_(std::move(knowledgePath), fileSystem),
+      snapshot_(engine_.Knowledge()) {
     if (characterServer != nullptr) {
         character_.emplace(*characterServer, random_);
     }
     if (autosave != nullptr) {
-        autosave_.emplace(*autosave, engine_.Knowledge(), knowledgeFile_,
+        autosave_.emplace(*autosave, snapshot_, knowledgeFile_,
                           [this](const std::string& text) { window_.ShowMessage(text); });
     }
 }
@@ -185,6 +186,7 @@ bool ProgramCore::Edited(bool applied) {
 }
 
 void ProgramCore::Changed() {
+    snapshot_.Changed();
     if (autosave_) {
         autosave_->Changed();
     }

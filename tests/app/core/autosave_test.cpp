@@ -41,6 +41,7 @@ class AutosaveTest : public ScratchDirectoryTest {
 protected:
     GatedDriver driver;
     KnowledgeBase knowledge;
+    KnowledgeSnapshot snapshot{knowledge};
     FaultyFileSystem disk;
     std::string warnings;
     int writes = 0;
@@ -51,12 +52,13 @@ protected:
         disk.beforeWrite = [this] { ++writes; };
     }
     Autosave Make(KnowledgeFile& target) {
-        return Autosave(driver, knowledge, target,
+        return Autosave(driver, snapshot, target,
                         [this](const std::string& text) { warnings += text + ";"; });
     }
     // A lesson, as the core tells it.
     void Learn(Autosave& autosave, std::string_view reply) {
         Append(knowledge, std::string(reply) + ";", "WORD;;");
+        snapshot.Changed();
         autosave.Changed();
     }
 };
