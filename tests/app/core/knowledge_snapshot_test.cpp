@@ -20,6 +20,7 @@ TEST(KnowledgeSnapshotTest, CopiesOncePerChangeAndNeverWritesOverACopyStillRead)
     snapshot.Changed();
     std::shared_ptr<const KnowledgeBase> saved = snapshot.Take();
     EXPECT_EQ(filtered->ResponseCount(), kSeedResponseCount) << "a copy still read was changed";
+    ASSERT_EQ(saved->ResponseCount(), kSeedResponseCount + 1) << "a change was not copied";
     EXPECT_EQ(saved->Response(kSeedResponseCount), "Learned");
 
     // Once only the snapshot holds its copy, the next one is made in its memory.
@@ -30,6 +31,7 @@ TEST(KnowledgeSnapshotTest, CopiesOncePerChangeAndNeverWritesOverACopyStillRead)
     snapshot.Changed();
     const std::shared_ptr<const KnowledgeBase> next = snapshot.Take();
     EXPECT_EQ(next.get(), last);
+    ASSERT_EQ(next->ResponseCount(), kSeedResponseCount + 2);
     EXPECT_EQ(next->Response(kSeedResponseCount + 1), "Again");
 }
 
