@@ -11,6 +11,17 @@ Autosave::~Autosave() {
     driver_.WaitForSave();
 }
 
+void Autosave::Started() {
+    if (driver_.SavesAtOnce() || file_.NoSave()) {
+        return;
+    }
+    try {
+        snapshot_.Take();
+    } catch (const std::bad_alloc&) {
+        // The first save copies them, or writes them at close.
+    }
+}
+
 void Autosave::Changed() {
     ++change_;
     // A knowledge file that was not read whole, or cannot be written, is never written.

@@ -55,6 +55,10 @@ public:
     Autosave& operator=(const Autosave&) = delete;
     ~Autosave();
 
+    // The tables were read at start. Copies them once, where a pause is expected anyway, so that
+    // the copies taken later are made over this one, in memory already there: much quicker than
+    // in fresh pages, which would pause the window at the first save or filter.
+    void Started();
     // The learned records changed.
     void Changed();
     // Waits for a save under way, then writes what no save has kept yet, reporting a failure.

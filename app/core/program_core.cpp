@@ -69,6 +69,7 @@ bool ProgramCore::Start(std::uint32_t seed, std::string_view characterNotFound) 
     knowledgeFile_.LoadKnowledge(engine_.Knowledge(), *this);
     if (autosave_) {
         knowledgeFile_.CheckWritable(*this);
+        autosave_->Started();
     }
     window_.SetContextEnabled(true);
     return true;
