@@ -58,9 +58,14 @@ void Autosave::DelayPassed() {
     }
     saving_ = true;
     savingChange_ = change_;
-    // The save holds the copy until it is done with it.
+    // The save lets go of the copy before its message comes back, so that the next save, or a
+    // filter, may copy the tables over it.
     driver_.StartSave(
-        [this, copy = std::move(copy)] { return file_.Save(copy ? *copy : snapshot_.Tables()); },
+        [this, copy = std::move(copy)]() mutable {
+            std::string message = file_.Save(copy ? *copy : snapshot_.Tables());
+            copy.reset();
+            return message;
+        },
         [this](const std::string& message) { Finished(message); });
 }
 

@@ -100,13 +100,15 @@ void KnowledgeWindow::StartFilter() {
         return;
     }
     filterRunning_ = true;
-    // The filter holds the snapshot until it is done with it.
+    // The filter lets go of the snapshot before its result comes back, so that a filter started
+    // then, after a change, copies the tables over it rather than into fresh memory.
     filtering_.setFuture(QtConcurrent::run(
-        [snapshot = std::move(snapshot), filter, &rules = core_.Engine().Rules()] {
+        [snapshot = std::move(snapshot), filter, &rules = core_.Engine().Rules()]() mutable {
             std::vector<std::uint32_t> serials;
             for (const std::size_t record : FilterLearnedRecords(*snapshot, filter, rules)) {
                 serials.push_back(snapshot->SerialOf(record));
             }
+            snapshot.reset();
             return serials;
         }));
 }
