@@ -39,9 +39,8 @@ public:
 // Keeps what was learned soon after each change, so that a crash loses little, and saves the
 // rest at close. The knowledge is copied on the shell's thread, in a snapshot it may share, and
 // the copy written with the same atomic save as at close, or written as it is by a driver that
-// saves at once. One save runs
-// at a time; a change during a save is saved after it. A failed save warns once until a save
-// succeeds again. What was saved is not written again.
+// saves at once. One save runs at a time; a change during a save is saved after it. A failed
+// save warns once until a save succeeds again. What was saved is not written again.
 class Autosave {
 public:
     static constexpr std::chrono::milliseconds kDelay{2000};
