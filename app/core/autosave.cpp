@@ -1,13 +1,25 @@
 #include "app/core/autosave.h"
 
+#include <memory>
 #include <new>
 
 namespace wobbet {
 
 Autosave::~Autosave() {
-    // The save under way writes snapshot_, which goes with this object.
+    // The save under way writes to file_, and hands its message to this object.
     driver_.CancelDelay();
     driver_.WaitForSave();
+}
+
+void Autosave::Started() {
+    if (driver_.SavesAtOnce() || file_.NoSave()) {
+        return;
+    }
+    try {
+        snapshot_.Take();
+    } catch (const std::bad_alloc&) {
+        // The first save copies them, or writes them at close.
+    }
 }
 
 void Autosave::Changed() {
@@ -35,10 +47,10 @@ void Autosave::DelayPassed() {
     if (closed_ || change_ == savedChange_) {
         return;
     }
-    const bool copy = !driver_.SavesAtOnce();
+    std::shared_ptr<const KnowledgeBase> copy;
     try {
-        if (copy) {
-            snapshot_ = knowledge_;
+        if (!driver_.SavesAtOnce()) {
+            copy = snapshot_.Take();
         }
     } catch (const std::bad_alloc&) {
         // No room for a copy: the save at close still writes the tables themselves.
@@ -46,8 +58,15 @@ void Autosave::DelayPassed() {
     }
     saving_ = true;
     savingChange_ = change_;
-    driver_.StartSave([this, copy] { return file_.Save(copy ? snapshot_ : knowledge_); },
-                      [this](const std::string& message) { Finished(message); });
+    // The save lets go of the copy before its message comes back, so that the next save, or a
+    // filter, may copy the tables over it.
+    driver_.StartSave(
+        [this, copy = std::move(copy)]() mutable {
+            std::string message = file_.Save(copy ? *copy : snapshot_.Tables());
+            copy.reset();
+            return message;
+        },
+        [this](const std::string& message) { Finished(message); });
 }
 
 void Autosave::Finished(const std::string& message) {
@@ -76,7 +95,7 @@ void Autosave::Close() {
         Finished(*message);
     }
     if (change_ != savedChange_ && !file_.NoSave()) {
-        if (const std::string message = file_.Save(knowledge_); !message.empty()) {
+        if (const std::string message = file_.Save(snapshot_.Tables()); !message.empty()) {
             warn_(message);
         }
     }

@@ -7,6 +7,7 @@
 #include <string>
 #include <utility>
 
+#include "app/core/knowledge_snapshot.h"
 #include "engine/knowledge_base.h"
 #include "storage/knowledge_file.h"
 
@@ -36,23 +37,27 @@ public:
 };
 
 // Keeps what was learned soon after each change, so that a crash loses little, and saves the
-// rest at close. The knowledge is copied on the shell's thread and the copy written with the
-// same atomic save as at close, or written as it is by a driver that saves at once. One save runs
-// at a time; a change during a save is saved after it. A failed save warns once until a save
-// succeeds again. What was saved is not written again.
+// rest at close. The knowledge is copied on the shell's thread, in a snapshot it may share, and
+// the copy written with the same atomic save as at close, or written as it is by a driver that
+// saves at once. One save runs at a time; a change during a save is saved after it. A failed
+// save warns once until a save succeeds again. What was saved is not written again.
 class Autosave {
 public:
     static constexpr std::chrono::milliseconds kDelay{2000};
 
-    // The driver, the knowledge and the file must outlive this. `warn` tells the user of a
-    // failed save.
-    Autosave(AutosaveDriver& driver, const KnowledgeBase& knowledge, KnowledgeFile& file,
+    // The driver, the snapshot and the file must outlive this; the snapshot is told of changes by
+    // whoever makes them. `warn` tells the user of a failed save.
+    Autosave(AutosaveDriver& driver, KnowledgeSnapshot& snapshot, KnowledgeFile& file,
              std::function<void(const std::string&)> warn)
-        : driver_(driver), knowledge_(knowledge), file_(file), warn_(std::move(warn)) {}
+        : driver_(driver), snapshot_(snapshot), file_(file), warn_(std::move(warn)) {}
     Autosave(const Autosave&) = delete;
     Autosave& operator=(const Autosave&) = delete;
     ~Autosave();
 
+    // The tables were read at start. Copies them once, where a pause is expected anyway, so that
+    // the copies taken later are made over this one, in memory already there: much quicker than
+    // in fresh pages, which would pause the window at the first save or filter.
+    void Started();
     // The learned records changed.
     void Changed();
     // Waits for a save under way, then writes what no save has kept yet, reporting a failure.
@@ -65,10 +70,9 @@ private:
     void Restart();
 
     AutosaveDriver& driver_;
-    const KnowledgeBase& knowledge_;
+    KnowledgeSnapshot& snapshot_;
     KnowledgeFile& file_;
     std::function<void(const std::string&)> warn_;
-    KnowledgeBase snapshot_;
     // Changes are counted: the file holds every one up to savedChange_, and the save under way
     // those up to savingChange_.
     std::uint64_t change_ = 0;

@@ -36,12 +36,13 @@ ProgramCore::ProgramCore(ShellWindow& window, std::string knowledgePath,
     : window_(window),
       fileSystem_(fileSystem),
       engine_(*this, random_, textRules),
-      knowledgeFile_(std::move(knowledgePath), fileSystem) {
+      knowledgeFile_(std::move(knowledgePath), fileSystem),
+      snapshot_(engine_.Knowledge()) {
     if (characterServer != nullptr) {
         character_.emplace(*characterServer, random_);
     }
     if (autosave != nullptr) {
-        autosave_.emplace(*autosave, engine_.Knowledge(), knowledgeFile_,
+        autosave_.emplace(*autosave, snapshot_, knowledgeFile_,
                           [this](const std::string& text) { window_.ShowMessage(text); });
     }
 }
@@ -68,6 +69,7 @@ bool ProgramCore::Start(std::uint32_t seed, std::string_view characterNotFound) 
     knowledgeFile_.LoadKnowledge(engine_.Knowledge(), *this);
     if (autosave_) {
         knowledgeFile_.CheckWritable(*this);
+        autosave_->Started();
     }
     window_.SetContextEnabled(true);
     return true;
@@ -185,6 +187,7 @@ bool ProgramCore::Edited(bool applied) {
 }
 
 void ProgramCore::Changed() {
+    snapshot_.Changed();
     if (autosave_) {
         autosave_->Changed();
     }

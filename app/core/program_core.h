@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -10,6 +11,7 @@
 #include "agent/agent_link.h"
 #include "agent/agent_server_port.h"
 #include "app/core/autosave.h"
+#include "app/core/knowledge_snapshot.h"
 #include "app/core/shell_window.h"
 #include "engine/conversation_engine.h"
 #include "engine/conversation_host.h"
@@ -118,6 +120,11 @@ public:
     void Shutdown();
     bool HasShutDown() const { return shutDown_; }
 
+    // The learned records as they are now, to read on another thread while the conversation
+    // goes on: one copy, shared with the background save until the records change. Throws
+    // std::bad_alloc when there is no room for it.
+    std::shared_ptr<const KnowledgeBase> Snapshot() { return snapshot_.Take(); }
+
     ConversationEngine& Engine() { return engine_; }
     const ConversationEngine& Engine() const { return engine_; }
     // AgentLink::kReady while the character runs; a failure stage, or kServerFailed for a
@@ -150,8 +157,9 @@ private:
     CrtRandom random_;
     ConversationEngine engine_;
     KnowledgeFile knowledgeFile_;
+    KnowledgeSnapshot snapshot_;
     std::optional<AgentLink> character_;
-    // After the file, which it writes until it goes.
+    // After the file and the snapshot, which it uses until it goes.
     std::optional<Autosave> autosave_;
     bool shutDown_ = false;
 };

@@ -9,6 +9,7 @@
 #include <QTableView>
 #include <QVBoxLayout>
 #include <QtConcurrent/QtConcurrentRun>
+#include <memory>
 #include <new>
 
 #include "app/qt/engine_text.h"
@@ -59,7 +60,7 @@ KnowledgeWindow::KnowledgeWindow(ProgramCore& core, QWidget* parent)
 }
 
 KnowledgeWindow::~KnowledgeWindow() {
-    // The filter reads the snapshot this window owns.
+    // The filter reads the core's text rules.
     filtering_.waitForFinished();
 }
 
@@ -83,11 +84,11 @@ void KnowledgeWindow::StartFilter() {
         ShowCount();
         return;
     }
+    std::shared_ptr<const KnowledgeBase> snapshot;
     try {
-        filterSnapshot_ = core_.Engine().Knowledge();
+        snapshot = core_.Snapshot();
     } catch (const std::bad_alloc&) {
         // Without room for a copy, filter the tables themselves, here.
-        filterSnapshot_ = KnowledgeBase();
         std::vector<std::uint32_t> serials;
         const KnowledgeBase& knowledge = core_.Engine().Knowledge();
         for (const std::size_t record :
@@ -99,12 +100,15 @@ void KnowledgeWindow::StartFilter() {
         return;
     }
     filterRunning_ = true;
-    filtering_.setFuture(
-        QtConcurrent::run([snapshot = &filterSnapshot_, filter, &rules = core_.Engine().Rules()] {
+    // The filter lets go of the snapshot before its result comes back, so that a filter started
+    // then, after a change, copies the tables over it rather than into fresh memory.
+    filtering_.setFuture(QtConcurrent::run(
+        [snapshot = std::move(snapshot), filter, &rules = core_.Engine().Rules()]() mutable {
             std::vector<std::uint32_t> serials;
             for (const std::size_t record : FilterLearnedRecords(*snapshot, filter, rules)) {
                 serials.push_back(snapshot->SerialOf(record));
             }
+            snapshot.reset();
             return serials;
         }));
 }

@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "app/core/program_core.h"
-#include "engine/knowledge_base.h"
 
 class QLineEdit;
 class QTableView;
@@ -41,8 +40,8 @@ public slots:
     void Refresh();
 
 private:
-    // Filters a copy of the tables on another thread, so that a million records do not stall
-    // the window; the conversation may change the tables meanwhile.
+    // Filters the core's snapshot of the tables on another thread, so that a million records do not
+    // stall the window; the conversation may change the tables meanwhile.
     void StartFilter();
     void FilterFinished();
     void DeleteSelected();
@@ -53,7 +52,6 @@ private:
     QTableView* table_;
     KnowledgeModel* model_;
     QTimer filterDelay_;
-    KnowledgeBase filterSnapshot_;
     QFutureWatcher<std::vector<std::uint32_t>> filtering_;
     // Until its result has come back to this thread.
     bool filterRunning_ = false;

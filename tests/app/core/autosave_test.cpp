@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <utility>
 
 #include "tests/support/faulty_file_system.h"
@@ -41,6 +42,7 @@ class AutosaveTest : public ScratchDirectoryTest {
 protected:
     GatedDriver driver;
     KnowledgeBase knowledge;
+    KnowledgeSnapshot snapshot{knowledge};
     FaultyFileSystem disk;
     std::string warnings;
     int writes = 0;
@@ -51,12 +53,13 @@ protected:
         disk.beforeWrite = [this] { ++writes; };
     }
     Autosave Make(KnowledgeFile& target) {
-        return Autosave(driver, knowledge, target,
+        return Autosave(driver, snapshot, target,
                         [this](const std::string& text) { warnings += text + ";"; });
     }
     // A lesson, as the core tells it.
     void Learn(Autosave& autosave, std::string_view reply) {
         Append(knowledge, std::string(reply) + ";", "WORD;;");
+        snapshot.Changed();
         autosave.Changed();
     }
 };
@@ -86,6 +89,18 @@ TEST_F(AutosaveTest, ALessonDuringASaveIsSavedByTheNextAndCloseWritesOnlyWhatIsL
     EXPECT_TRUE(
         ReadBytes(knowledgePath).ends_with("Third\r\nWORD\r\n\r\nAt close\r\nWORD\r\n\r\n"));
     EXPECT_EQ(warnings, "");
+}
+
+// The snapshot the save writes is shared with the Knowledge window's filter.
+TEST_F(AutosaveTest, TheSnapshotIsCopiedOncePerChangeAndNeverWrittenOverWhileStillRead) {
+    const std::shared_ptr<const KnowledgeBase> filtered = snapshot.Take();
+    EXPECT_EQ(snapshot.Take(), filtered) << "unchanged tables copied again";
+    Append(knowledge, "Learned;", "WORD;;");
+    snapshot.Changed();
+    const std::shared_ptr<const KnowledgeBase> saved = snapshot.Take();
+    EXPECT_EQ(filtered->ResponseCount(), kSeedResponseCount) << "a copy still read was changed";
+    ASSERT_EQ(saved->ResponseCount(), kSeedResponseCount + 1) << "a change was not copied";
+    EXPECT_EQ(saved->Response(kSeedResponseCount), "Learned");
 }
 
 TEST_F(AutosaveTest, WarnsOnceUntilASaveSucceeds) {
