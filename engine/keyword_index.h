@@ -1,7 +1,9 @@
 #pragma once
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <span>
 #include <unordered_map>
 #include <vector>
@@ -45,7 +47,27 @@ public:
         void ForEach(OnGroup onGroup) const {
             const std::uint8_t* at = bytes_;
             std::uint32_t group = 0;
-            for (std::size_t i = 0; i < count_; ++i) {
+            std::size_t left = count_;
+            // A common keyword's distances take a byte each: eight of them are read at once.
+            // Eight groups left are eight bytes at least, all of this list.
+            for (; left >= 8; --left) {
+                if constexpr (std::endian::native == std::endian::little) {
+                    std::uint64_t eight = 0;
+                    std::memcpy(&eight, at, sizeof eight);
+                    if ((eight & 0x8080808080808080u) == 0) {
+                        for (unsigned byte = 0; byte < 8; ++byte) {
+                            group += static_cast<std::uint32_t>(eight >> (8 * byte)) & 0xFF;
+                            onGroup(group);
+                        }
+                        at += 8;
+                        left -= 7;
+                        continue;
+                    }
+                }
+                group += ReadDistance(&at);
+                onGroup(group);
+            }
+            for (; left > 0; --left) {
                 group += ReadDistance(&at);
                 onGroup(group);
             }

@@ -154,7 +154,7 @@ void ResponseSelector::GroupCounts::Reserve(std::uint32_t groups) {
     }
 }
 
-std::uint32_t ResponseSelector::GroupCounts::Add(std::uint32_t group) {
+inline std::uint32_t ResponseSelector::GroupCounts::Add(std::uint32_t group) {
     if (group < wide_.size() && wide_[group] != 0) {
         return ++wide_[group];
     }
