@@ -13,16 +13,18 @@ char FoldCase(char c) {
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
-std::uint64_t ByteAt(std::string_view text, std::size_t at) {
-    return static_cast<unsigned char>(text[at]);
-}
-
-// Eight bytes of the text from `at`, the first in the lowest: written out, so that the compiler
-// makes one load of it.
+// Eight bytes of the text from `at`, the first in the lowest: one load where the processor
+// keeps its bytes in that order.
 std::uint64_t EightBytesAt(std::string_view text, std::size_t at) {
-    return ByteAt(text, at) | ByteAt(text, at + 1) << 8 | ByteAt(text, at + 2) << 16 |
-           ByteAt(text, at + 3) << 24 | ByteAt(text, at + 4) << 32 | ByteAt(text, at + 5) << 40 |
-           ByteAt(text, at + 6) << 48 | ByteAt(text, at + 7) << 56;
+    std::uint64_t bytes = 0;
+    if constexpr (std::endian::native == std::endian::little) {
+        std::memcpy(&bytes, text.data() + at, sizeof bytes);
+    } else {
+        for (std::size_t i = 0; i < sizeof bytes; ++i) {
+            bytes |= std::uint64_t{static_cast<unsigned char>(text[at + i])} << 8 * i;
+        }
+    }
+    return bytes;
 }
 
 // The high bit of every zero byte, and maybe of some bytes above one.
