@@ -104,6 +104,15 @@ private:
     ByteFilter last_;
 };
 
+// One bit for each word of a filter, eight words at a time: a byte per record and per keyword
+// keeps the tables the passes look up in the processor's nearest caches.
+using WordBits = std::uint8_t;
+constexpr std::size_t kWordsAtATime = 8;
+
+WordBits WordBit(std::size_t word) {
+    return static_cast<WordBits>(1u << word);
+}
+
 bool IsFilterSpace(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
 }
@@ -131,23 +140,23 @@ bool ContainsFolded(std::string_view text, std::string_view foldedWord) {
 
 // The bits of the words that the text holds. The searcher folds the case of ASCII itself; any
 // other text is folded by the rules first.
-std::uint64_t WordsIn(std::string_view text, std::span<const std::string> words,
-                      const TextRules& rules) {
+WordBits WordsIn(std::string_view text, std::span<const std::string> words,
+                 const TextRules& rules) {
     std::string folded;
     if (!IsAscii(text)) {
         folded = rules.FoldCase(text);
         text = folded;
     }
-    std::uint64_t bits = 0;
+    WordBits bits = 0;
     for (std::size_t i = 0; i < words.size(); ++i) {
-        bits |= ContainsFolded(text, words[i]) ? std::uint64_t{1} << i : 0;
+        bits |= ContainsFolded(text, words[i]) ? WordBit(i) : WordBits{0};
     }
     return bits;
 }
 
 // The bits of the words that the keyword entry holds; the context marker holds none.
-std::uint64_t WordsInEntry(std::string_view entry, std::span<const std::string> words,
-                           const TextRules& rules) {
+WordBits WordsInEntry(std::string_view entry, std::span<const std::string> words,
+                      const TextRules& rules) {
     return entry != KnowledgeBase::kContextMarker ? WordsIn(entry, words, rules) : 0;
 }
 
@@ -192,7 +201,7 @@ std::size_t RecordHolding(const KnowledgeBase& knowledge, std::size_t record, st
 // search through the whole reply text does not fold. The reply text is searched whole for such
 // bytes, so that the records of ASCII replies are never visited.
 void MarkOtherReplies(const KnowledgeBase& knowledge, std::span<const std::string> words,
-                      const TextRules& rules, std::vector<std::uint64_t>* found) {
+                      const TextRules& rules, std::vector<WordBits>* found) {
     if (knowledge.RecordCount() <= kSeedResponseCount) {
         return;
     }
@@ -208,8 +217,8 @@ void MarkOtherReplies(const KnowledgeBase& knowledge, std::span<const std::strin
 
 // Sets the word's bit for every learned record whose reply holds it, searching the reply text
 // whole and finding the record of each occurrence by walking forward.
-void MarkReplies(const KnowledgeBase& knowledge, const std::string& word, std::uint64_t bit,
-                 std::vector<std::uint64_t>* found) {
+void MarkReplies(const KnowledgeBase& knowledge, const std::string& word, WordBits bit,
+                 std::vector<WordBits>* found) {
     const std::string_view text = knowledge.ReplyText();
     const FoldedSearcher searcher(word);
     const auto replyEnd = [&](std::size_t record) { return ReplyEnd(knowledge, record); };
@@ -239,24 +248,49 @@ void MarkReplies(const KnowledgeBase& knowledge, const std::string& word, std::u
     }
 }
 
-// Sets in *found, for each learned record, the bits of the words its keywords hold.
+// Sets *found, for each learned record, to the bits of the words its keywords hold: one pass
+// over the learned records' entries, in which a terminator closes a record's group.
 void MarkKeywords(const KnowledgeBase& knowledge, std::span<const std::string> words,
-                  const TextRules& rules, std::vector<std::uint64_t>* found) {
+                  const TextRules& rules, std::vector<WordBits>* found) {
+    if (knowledge.RecordCount() <= kSeedResponseCount) {
+        return;
+    }
     const KeywordDictionary& dictionary = knowledge.Dictionary();
-    std::vector<std::uint64_t> wordsInId(dictionary.Size());
+    std::vector<WordBits> wordsInId(dictionary.Size());
     for (std::uint32_t id = 0; id < dictionary.Size(); ++id) {
         wordsInId[id] = WordsInEntry(dictionary.Text(id), words, rules);
     }
-    for (std::size_t record = kSeedResponseCount; record < knowledge.RecordCount(); ++record) {
-        std::uint64_t bits = 0;
-        for (std::size_t entry = knowledge.GroupBegin(record);
-             entry < knowledge.GroupTerminator(record); ++entry) {
-            const std::uint32_t id = knowledge.KeywordId(entry);
-            bits |= id != KeywordDictionary::kNotFound
-                        ? wordsInId[id]
-                        : WordsInEntry(knowledge.Keyword(entry), words, rules);
+    // A terminator holds no word, not even one that folds to nothing.
+    const std::uint32_t terminator = dictionary.Find(KnowledgeBase::kTerminator);
+    if (terminator != KeywordDictionary::kNotFound) {
+        wordsInId[terminator] = 0;
+    }
+    const std::size_t end = knowledge.GroupTerminator(knowledge.RecordCount() - 1) + 1;
+    std::size_t entry = knowledge.GroupBegin(kSeedResponseCount);
+    std::size_t record = 0;
+    WordBits bits = 0;
+    // Written at every entry and moved on at a terminator, without a branch that groups of
+    // every length would make the processor guess wrong. Only the newest entries, after all
+    // the others, have no number.
+    for (; entry < end; ++entry) {
+        const std::uint32_t id = knowledge.KeywordId(entry);
+        if (id == KeywordDictionary::kNotFound) {
+            break;
         }
-        (*found)[record - kSeedResponseCount] |= bits;
+        const std::size_t closesGroup = id == terminator ? 1 : 0;
+        bits |= wordsInId[id];
+        (*found)[record] = bits;
+        record += closesGroup;
+        bits &= static_cast<WordBits>(closesGroup - 1);
+    }
+    for (; entry < end; ++entry) {
+        const std::string_view text = knowledge.Keyword(entry);
+        if (text == KnowledgeBase::kTerminator) {
+            (*found)[record++] = bits;
+            bits = 0;
+        } else {
+            bits |= WordsInEntry(text, words, rules);
+        }
     }
 }
 
@@ -294,28 +328,40 @@ std::vector<std::size_t> FilterLearnedRecords(const KnowledgeBase& knowledge,
                                               std::string_view filter, const TextRules& rules) {
     const std::vector<std::string> words = FilterWords(filter, rules);
     const std::size_t count = LearnedRecordCount(knowledge);
-    // A record matches while it holds every word; the words go 64 at a time, one bit each.
-    std::vector<bool> matches(count, true);
-    std::vector<std::uint64_t> found;
-    for (std::size_t first = 0; first < words.size(); first += 64) {
-        const auto chunk =
-            std::span(words).subspan(first, std::min<std::size_t>(64, words.size() - first));
+    std::vector<std::size_t> records;
+    if (words.empty()) {
+        for (std::size_t row = 0; row < count; ++row) {
+            records.push_back(LearnedRecordAtRow(knowledge, row));
+        }
+        return records;
+    }
+    // The records that hold every word of the first few, then those of them that hold the next
+    // few as well, and so on.
+    std::vector<WordBits> found;
+    for (std::size_t first = 0; first < words.size(); first += kWordsAtATime) {
+        const auto chunk = std::span(words).subspan(
+            first, std::min<std::size_t>(kWordsAtATime, words.size() - first));
         found.assign(count, 0);
+        MarkKeywords(knowledge, chunk, rules, &found);
         for (std::size_t i = 0; i < chunk.size(); ++i) {
-            MarkReplies(knowledge, chunk[i], std::uint64_t{1} << i, &found);
+            MarkReplies(knowledge, chunk[i], WordBit(i), &found);
         }
         MarkOtherReplies(knowledge, chunk, rules, &found);
-        MarkKeywords(knowledge, chunk, rules, &found);
-        const std::uint64_t all =
-            chunk.size() == 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << chunk.size()) - 1;
-        for (std::size_t i = 0; i < count; ++i) {
-            matches[i] = matches[i] && found[i] == all;
+        const auto all = static_cast<WordBits>((1u << chunk.size()) - 1);
+        const auto holdsAll = [&](std::size_t record) {
+            return found[record - kSeedResponseCount] == all;
+        };
+        if (first == 0) {
+            for (std::size_t row = 0; row < count; ++row) {
+                if (holdsAll(LearnedRecordAtRow(knowledge, row))) {
+                    records.push_back(LearnedRecordAtRow(knowledge, row));
+                }
+            }
+        } else {
+            std::erase_if(records, [&](std::size_t record) { return !holdsAll(record); });
         }
-    }
-    std::vector<std::size_t> records;
-    for (std::size_t i = count; i > 0; --i) {
-        if (matches[i - 1]) {
-            records.push_back(kSeedResponseCount + i - 1);
+        if (records.empty()) {
+            break;
         }
     }
     return records;
