@@ -45,25 +45,34 @@ public:
         }
     }
 
-    // Where the word first occurs at or after `from`, or npos.
-    std::size_t Find(std::string_view text, std::size_t from) const {
-        if (word_.empty()) {
-            return from <= text.size() ? from : std::string_view::npos;
+    // Where the word first occurs at or after `from` and ends by `end`, or npos. The bytes
+    // after `end` are read where the text has them, so that a search cut short costs no
+    // search byte by byte.
+    std::size_t Find(std::string_view text, std::size_t from, std::size_t end) const {
+        if (end < from + word_.size()) {
+            return std::string_view::npos;
         }
+        if (word_.empty()) {
+            return from;
+        }
+        const std::size_t lastStart = end - word_.size();
         const std::size_t lastAt = word_.size() - 1;
         std::size_t at = from;
-        for (; at + lastAt + 8 <= text.size(); at += 8) {
+        for (; at <= lastStart && at + lastAt + 8 <= text.size(); at += 8) {
             std::uint64_t candidates = first_.Matches(EightBytesAt(text, at)) &
                                        last_.Matches(EightBytesAt(text, at + lastAt));
             for (; candidates != 0; candidates &= candidates - 1) {
                 const std::size_t candidate =
                     at + static_cast<std::size_t>(std::countr_zero(candidates)) / 8;
+                if (candidate > lastStart) {
+                    return std::string_view::npos;
+                }
                 if (MatchesAt(text, candidate)) {
                     return candidate;
                 }
             }
         }
-        for (; at + word_.size() <= text.size(); ++at) {
+        for (; at <= lastStart; ++at) {
             if (MatchesAt(text, at)) {
                 return at;
             }
@@ -135,7 +144,7 @@ std::vector<std::string> FilterWords(std::string_view filter, const TextRules& r
 }
 
 bool ContainsFolded(std::string_view text, std::string_view foldedWord) {
-    return FoldedSearcher(foldedWord).Find(text, 0) != std::string_view::npos;
+    return FoldedSearcher(foldedWord).Find(text, 0, text.size()) != std::string_view::npos;
 }
 
 // The bits of the words that the text holds. The searcher folds the case of ASCII itself; any
@@ -215,36 +224,54 @@ void MarkOtherReplies(const KnowledgeBase& knowledge, std::span<const std::strin
     }
 }
 
-// Sets the word's bit for every learned record whose reply holds it, searching the reply text
-// whole and finding the record of each occurrence by walking forward.
+// Where reply `record` begins in the reply text.
+std::size_t ReplyBegin(const KnowledgeBase& knowledge, std::size_t record) {
+    return static_cast<std::size_t>(knowledge.Response(record).data() -
+                                    knowledge.ReplyText().data());
+}
+
+// Sets the word's bit for every learned record whose reply holds it. Records that hold the word
+// already are passed over; the replies of each run of others are searched as one text, and the
+// record of an occurrence is found by walking forward.
 void MarkReplies(const KnowledgeBase& knowledge, const std::string& word, WordBits bit,
                  std::vector<WordBits>* found) {
     const std::string_view text = knowledge.ReplyText();
     const FoldedSearcher searcher(word);
-    const auto replyEnd = [&](std::size_t record) { return ReplyEnd(knowledge, record); };
-    if (knowledge.RecordCount() <= kSeedResponseCount) {
-        return;
-    }
+    const std::size_t records = knowledge.RecordCount();
+    const auto holds = [&](std::size_t record) {
+        return ((*found)[record - kSeedResponseCount] & bit) != 0;
+    };
     std::size_t record = kSeedResponseCount;
-    std::size_t from = replyEnd(record - 1);
-    while (record < knowledge.RecordCount()) {
-        const std::size_t at = searcher.Find(text, from);
-        if (at == std::string_view::npos) {
-            return;
-        }
-        while (record < knowledge.RecordCount() && replyEnd(record) <= at) {
+    while (true) {
+        while (record < records && holds(record)) {
             ++record;
         }
-        if (record == knowledge.RecordCount()) {
+        if (record >= records) {
             return;
         }
-        // A match running on into the next reply starts the search again one byte further.
-        if (at + word.size() <= replyEnd(record)) {
-            (*found)[record - kSeedResponseCount] |= bit;
-            from = replyEnd(record);
-        } else {
-            from = at + 1;
+        std::size_t runEnd = record + 1;
+        while (runEnd < records && !holds(runEnd)) {
+            ++runEnd;
         }
+        const std::size_t end = ReplyEnd(knowledge, runEnd - 1);
+        std::size_t from = ReplyBegin(knowledge, record);
+        for (std::size_t at = searcher.Find(text, from, end); at != std::string_view::npos;
+             at = searcher.Find(text, from, end)) {
+            while (record < runEnd && ReplyEnd(knowledge, record) <= at) {
+                ++record;
+            }
+            if (record == runEnd) {
+                break;
+            }
+            // A match running on into the next reply starts the search again one byte further.
+            if (at + word.size() <= ReplyEnd(knowledge, record)) {
+                (*found)[record - kSeedResponseCount] |= bit;
+                from = ReplyEnd(knowledge, record);
+            } else {
+                from = at + 1;
+            }
+        }
+        record = runEnd;
     }
 }
 
