@@ -260,18 +260,19 @@ void MarkReplies(const KnowledgeBase& knowledge, const std::string& word, WordBi
         }
         const std::size_t end = ReplyEnd(knowledge, runEnd - 1);
         std::size_t from = ReplyBegin(knowledge, record);
+        std::size_t recordEnd = ReplyEnd(knowledge, record);
         for (std::size_t at = searcher.Find(text, from, end); at != std::string_view::npos;
              at = searcher.Find(text, from, end)) {
-            while (record < runEnd && ReplyEnd(knowledge, record) <= at) {
-                ++record;
+            while (recordEnd <= at && ++record < runEnd) {
+                recordEnd = ReplyEnd(knowledge, record);
             }
             if (record == runEnd) {
                 break;
             }
             // A match running on into the next reply starts the search again one byte further.
-            if (at + word.size() <= ReplyEnd(knowledge, record)) {
+            if (at + word.size() <= recordEnd) {
                 (*found)[record - kSeedResponseCount] |= bit;
-                from = ReplyEnd(knowledge, record);
+                from = recordEnd;
             } else {
                 from = at + 1;
             }
