@@ -385,11 +385,18 @@ std::vector<std::size_t> FilterLearnedRecords(const KnowledgeBase& knowledge,
             return found[record - kSeedResponseCount] == all;
         };
         if (first == 0) {
+            // Each row is written and kept when it matches, without a branch that the records'
+            // own order would make the processor guess wrong; one place more takes the last
+            // rows that are not kept.
+            const auto matching =
+                static_cast<std::size_t>(std::count(found.begin(), found.end(), all));
+            records.resize(matching + 1);
+            std::size_t kept = 0;
             for (std::size_t row = 0; row < count; ++row) {
-                if (holdsAll(LearnedRecordAtRow(knowledge, row))) {
-                    records.push_back(LearnedRecordAtRow(knowledge, row));
-                }
+                records[kept] = LearnedRecordAtRow(knowledge, row);
+                kept += static_cast<std::size_t>(holdsAll(records[kept]));
             }
+            records.resize(kept);
         } else {
             std::erase_if(records, [&](std::size_t record) { return !holdsAll(record); });
         }
