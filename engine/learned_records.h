@@ -26,8 +26,9 @@ RecordText DescribeRecord(const KnowledgeBase& knowledge, std::size_t record);
 
 // The learned records, newest first, for which every word of the filter (split at whitespace)
 // occurs, ignoring case as the rules fold it, in the reply, the keywords or the context keywords.
-// An empty filter matches every record. Each filter word costs one search through the reply text
-// and one pass over the keyword table, looking at each distinct keyword once.
+// An empty filter matches every record. Every eight filter words cost one pass over the keyword
+// table, looking at each distinct keyword once, and each word one search through the replies of
+// the records whose keywords lack it.
 std::vector<std::size_t> FilterLearnedRecords(const KnowledgeBase& knowledge,
                                               std::string_view filter, const TextRules& rules);
 

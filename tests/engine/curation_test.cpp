@@ -1,3 +1,7 @@
+#include <algorithm>
+#include <iterator>
+#include <sstream>
+
 #include "engine/learned_records.h"
 #include "tests/engine/engine_fixture.h"
 
@@ -128,6 +132,35 @@ TEST_F(CurationTest, FilterFoldsRepliesBeyondAsciiAmongOthers) {
     EXPECT_EQ(found,
               "\xC3\x87"
               "a VA;|D\xC3\xA9j\xC3\xA0 vu;|One;|");
+}
+
+// Enough records that most keyword entries are numbered, with the word in replies, keywords
+// and context of records side by side and at the very end of a reply: each record matches as
+// its own text reads.
+TEST_F(CurationTest, FilterAgreesWithEachRecordsOwnTextOverManyRecords) {
+    KnowledgeBase& knowledge = engine.Knowledge();
+    for (int i = 0; i < 90; ++i) {
+        Append(knowledge, (i % 3 == 0 ? "Baba " : "Gu zed ") + std::to_string(i) + " zed;",
+               std::string(i % 2 == 0 ? "BABA;ZED;" : "ZOD;") + (i % 5 == 0 ? "!;CABA;;" : ";"));
+    }
+    for (const char* filter :
+         {"baba", "ba", "BA 1", "caba zed", "u 8", "ab", "zed", "zod gu baba"}) {
+        std::vector<std::size_t> expected;
+        for (std::size_t row = 0; row < LearnedRecordCount(knowledge); ++row) {
+            const RecordText text = DescribeRecord(knowledge, LearnedRecordAtRow(knowledge, row));
+            std::string all =
+                std::string(text.reply) + "|" + text.keywords + "|" + text.contextKeywords;
+            std::transform(all.begin(), all.end(), all.begin(), ::tolower);
+            std::istringstream words(filter);
+            if (std::all_of(std::istream_iterator<std::string>(words), {}, [&](std::string word) {
+                    std::transform(word.begin(), word.end(), word.begin(), ::tolower);
+                    return all.find(word) != std::string::npos;
+                })) {
+                expected.push_back(LearnedRecordAtRow(knowledge, row));
+            }
+        }
+        EXPECT_EQ(FilterLearnedRecords(knowledge, filter, rules), expected) << filter;
+    }
 }
 
 TEST_F(CurationTest, SerialsKeepNamingTheirRepliesThroughRemovalsAndNewRecords) {
