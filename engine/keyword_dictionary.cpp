@@ -1,6 +1,7 @@
 #include "engine/keyword_dictionary.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cstring>
 
@@ -124,21 +125,33 @@ std::uint32_t KeywordDictionary::Intern(std::string_view text) {
 }
 
 void KeywordDictionary::InternAll(std::span<const std::string_view> texts, std::uint32_t* ids) {
-    // Room for the texts a run at a time, since most are there already.
-    constexpr std::size_t kRun = 256;
-    for (std::size_t i = 0; i < texts.size(); ++i) {
-        if (i % kRun == 0) {
-            Reserve(std::min(kRun, texts.size() - i));
-        }
+    std::array<std::uint64_t, kRun> heads;
+    std::array<std::uint32_t, kRun> hashes;
+    for (std::size_t first = 0; first < texts.size(); first += kRun) {
+        const std::size_t count = std::min(kRun, texts.size() - first);
+        Reserve(count);
         const std::size_t mask = slots_.size() - 1;
-        const std::uint64_t head = HeadOf(texts[i]);
-        const std::uint32_t hash = HashOf(texts[i], head);
-        // Most entries are short words found in their first slot: few instructions each, so
-        // that the processor runs ahead to the next entries' slots while one is fetched.
-        const Slot& first = slots_[hash & mask];
-        ids[i] = first.head == head && first.id != kEmptySlot && WholeInHead(head)
-                     ? first.id
-                     : InternHashed(texts[i], hash, head);
+        for (std::size_t i = 0; i < count; ++i) {
+            heads[i] = HeadOf(texts[first + i]);
+            hashes[i] = HashOf(texts[first + i], heads[i]);
+        }
+        // Slots far beyond the caches are all read before any is looked at, so that the
+        // processor fetches them together instead of one after another.
+        if (slots_.size() * sizeof(Slot) > kCachedSlotsSize) {
+            std::uint32_t fetched = 0;
+            for (std::size_t i = 0; i < count; ++i) {
+                fetched |= slots_[hashes[i] & mask].id;
+            }
+            fetched_ += fetched;
+        }
+        for (std::size_t i = 0; i < count; ++i) {
+            // Most entries are short words found in their first slot: few instructions each,
+            // so that the processor runs ahead to the next entries' slots while one is fetched.
+            const Slot& slot = slots_[hashes[i] & mask];
+            ids[first + i] = slot.head == heads[i] && slot.id != kEmptySlot && WholeInHead(heads[i])
+                                 ? slot.id
+                                 : InternHashed(texts[first + i], hashes[i], heads[i]);
+        }
     }
 }
 

@@ -47,6 +47,10 @@ private:
         std::uint64_t head;
     };
     static constexpr std::uint32_t kEmptySlot = UINT32_MAX;
+    // InternAll takes texts a run at a time, making room for the run first.
+    static constexpr std::size_t kRun = 16;
+    // Slots beyond this size are mostly out of the caches, so InternAll reads them ahead.
+    static constexpr std::size_t kCachedSlotsSize = 8 * 1024 * 1024;
     static constexpr std::size_t kBlockSize = 64 * 1024;
 
     std::size_t SlotOf(std::string_view text, std::uint32_t hash, std::uint64_t head) const;
@@ -65,6 +69,8 @@ private:
     std::vector<std::unique_ptr<char[]>> blocks_;
     std::size_t blockUsed_ = 0;
     std::size_t blockCapacity_ = 0;
+    // Where InternAll leaves what it read ahead, so that the reads are not optimised away.
+    std::uint32_t fetched_ = 0;
 };
 
 }  // namespace wobbet
