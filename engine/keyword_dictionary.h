@@ -50,7 +50,7 @@ private:
     // InternAll takes texts a run at a time, making room for the run first.
     static constexpr std::size_t kRun = 16;
     // Slots beyond this size are mostly out of the caches, so InternAll reads them ahead.
-    static constexpr std::size_t kCachedSlotsSize = 8 * 1024 * 1024;
+    static constexpr std::size_t kCachedSlotsSize = 4 * 1024 * 1024;
     static constexpr std::size_t kBlockSize = 64 * 1024;
 
     std::size_t SlotOf(std::string_view text, std::uint32_t hash, std::uint64_t head) const;
