@@ -1,6 +1,7 @@
 #include "engine/keyword_index.h"
 
 #include <algorithm>
+#include <cstring>
 #include <iterator>
 #include <utility>
 
@@ -156,6 +157,8 @@ void KeywordIndex::Rebuild(std::span<const std::uint32_t> entries,
         PackedGroups::WriteDistance(distance,
                                     postings == &primary_ ? &primaryNext[id] : &contextNext[id]);
     });
+    primary_.last = std::move(lastPrimary);
+    context_.last = std::move(lastContext);
 }
 
 void KeywordIndex::AddRecent(std::span<const std::uint32_t> entries,
@@ -175,23 +178,50 @@ void KeywordIndex::AddRecent(std::span<const std::uint32_t> entries,
 void KeywordIndex::RenumberPostings(Postings* postings, std::span<const std::uint32_t> newGroupOf) {
     // Lists keep their order, as groups keep theirs, and are packed again where they stand: a
     // distance between new numbers is never longer than the ones between the old it replaces.
+    // Groups before the first that changes keep their numbers, so their bytes are only moved.
+    std::uint32_t firstChanged = 0;
+    while (firstChanged < newGroupOf.size() && newGroupOf[firstChanged] == firstChanged) {
+        ++firstChanged;
+    }
     std::uint8_t* write = postings->bytes.data();
     for (std::size_t id = 0; id < postings->count.size(); ++id) {
-        const std::uint8_t* read = postings->bytes.data() + postings->start[id];
+        const std::uint8_t* const listStart = postings->bytes.data() + postings->start[id];
+        const std::uint8_t* read = listStart;
         postings->start[id] = static_cast<std::size_t>(write - postings->bytes.data());
-        std::uint32_t oldGroup = 0;
-        std::uint32_t lastKept = 0;
+        std::uint32_t group = 0;
         std::uint32_t kept = 0;
-        for (std::uint32_t i = 0; i < postings->count[id]; ++i) {
-            oldGroup += PackedGroups::ReadDistance(&read);
-            const std::uint32_t group = newGroupOf[oldGroup];
-            if (group != kDropped) {
-                PackedGroups::WriteDistance(group - lastKept, &write);
-                lastKept = group;
+        // A list that ends before the first change is moved whole, without reading it.
+        if (postings->last[id] < firstChanged) {
+            read = postings->bytes.data() + postings->start[id + 1];
+            kept = postings->count[id];
+            group = postings->last[id];
+        }
+        while (kept < postings->count[id]) {
+            const std::uint8_t* next = read;
+            const std::uint32_t nextGroup = group + PackedGroups::ReadDistance(&next);
+            if (nextGroup >= firstChanged) {
+                break;
+            }
+            group = nextGroup;
+            read = next;
+            ++kept;
+        }
+        if (write != listStart) {
+            std::memmove(write, listStart, static_cast<std::size_t>(read - listStart));
+        }
+        write += read - listStart;
+        std::uint32_t lastKept = group;
+        for (std::uint32_t i = kept, count = postings->count[id]; i < count; ++i) {
+            group += PackedGroups::ReadDistance(&read);
+            const std::uint32_t newGroup = newGroupOf[group];
+            if (newGroup != kDropped) {
+                PackedGroups::WriteDistance(newGroup - lastKept, &write);
+                lastKept = newGroup;
                 ++kept;
             }
         }
         postings->count[id] = kept;
+        postings->last[id] = lastKept;
     }
     if (!postings->start.empty()) {
         postings->start.back() = static_cast<std::size_t>(write - postings->bytes.data());

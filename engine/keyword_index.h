@@ -135,6 +135,8 @@ private:
         std::vector<std::size_t> start;
         std::vector<std::uint32_t> count;
         std::vector<std::uint8_t> bytes;
+        // The last of each keyword's groups, 0 for none.
+        std::vector<std::uint32_t> last;
         // Groups added since, by keyword id: the few keywords of recently learned records.
         std::unordered_map<std::uint32_t, std::vector<std::uint32_t>> recent;
     };
